@@ -1,0 +1,34 @@
+# The two commands that work on a fresh Debian machine: `make demo` and `make test`.
+.PHONY: demo test build bench format studio clean
+
+build:
+	@scripts/bootstrap
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev
+
+demo: build
+	@scripts/demo
+
+test:
+	@scripts/bootstrap
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev
+	ctest --preset dev -j2
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan -j2
+
+bench:
+	@scripts/bootstrap
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs -r clang-format -i
+
+studio: build
+	build/dev/bin/orvevizari-studio
+
+clean:
+	rm -rf build

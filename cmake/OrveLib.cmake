@@ -1,0 +1,20 @@
+# orve_folder_lib(<target> <dir> [DEPS <libs...>])
+# One static library from every .cpp directly in <dir>; an interface library
+# while the folder has no sources yet. Each folder builds on its own, so a
+# change in one folder does not hold up the others.
+function(orve_folder_lib TARGET DIR)
+    cmake_parse_arguments(L "" "" "DEPS;EXCLUDE" ${ARGN})
+    file(GLOB _srcs CONFIGURE_DEPENDS ${DIR}/*.cpp)
+    foreach(ex ${L_EXCLUDE})
+        list(FILTER _srcs EXCLUDE REGEX ".*/${ex}$")
+    endforeach()
+    if(_srcs)
+        add_library(${TARGET} STATIC ${_srcs})
+        target_include_directories(${TARGET} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${TARGET} PUBLIC ${L_DEPS})
+    else()
+        add_library(${TARGET} INTERFACE)
+        target_include_directories(${TARGET} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${TARGET} INTERFACE ${L_DEPS})
+    endif()
+endfunction()
