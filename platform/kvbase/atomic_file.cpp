@@ -1,0 +1,72 @@
+#include "platform/kvbase/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+
+namespace kvbase {
+namespace {
+
+constexpr host::Status kErrFile = 0x7FFF0301;
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
+    throw host::Error(kErrFile, fmt::format("{} '{}': {}", what, path, std::strerror(err)));
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, const std::string& content) {
+    std::string tmp = path + ".tmp-XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) Fail("cannot create a file beside", path, errno);
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            Fail("cannot write", path, err);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::fchmod(fd, 0644) != 0) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        Fail("cannot write", path, err);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        Fail("cannot write", path, err);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        Fail("cannot replace", path, err);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Fail("cannot open", path, errno ? errno : ENOENT);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) Fail("cannot read", path, errno);
+    return ss.str();
+}
+
+}  // namespace kvbase
