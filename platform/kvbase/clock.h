@@ -1,0 +1,33 @@
+#pragma once
+// The two clocks behind waits and the simulated instrument. Both count seconds
+// from their creation and refuse a negative, infinite or NaN sleep with
+// host::Error (kErrArgument): such a value is a caller's fault, never a wait.
+#include <chrono>
+
+#include "host/services.h"
+
+namespace kvbase {
+
+// Advances at once on Sleep: a long run takes no machine time yet reports the
+// instrument time it would take.
+class VirtualClock : public host::Clock {
+  public:
+    double Now() const override { return now_; }
+    void Sleep(double seconds) override;
+
+  private:
+    double now_ = 0.0;
+};
+
+// Wall time from a steady clock; Sleep blocks the calling thread.
+class RealClock : public host::Clock {
+  public:
+    RealClock();
+    double Now() const override;
+    void Sleep(double seconds) override;
+
+  private:
+    std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace kvbase

@@ -1,0 +1,57 @@
+#pragma once
+// The host's error registry: errors registered under a section and a key get a
+// code, and each code a stable status that the module hands back to the host.
+//
+//   code   1, 2, 3, ... in registration order
+//   status kRegisteredStatusBase + code (never 0, never a platform number)
+//
+// Sections and keys compare ignoring case. Registering a known section and key
+// again returns its code and keeps the first message and flag, so a registry
+// that runs once per control does not pile up duplicates.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/services.h"
+
+namespace kvbase {
+
+inline constexpr host::Status kRegisteredStatusBase = 0x20000000;
+
+class ErrorRegistry : public host::ErrorService {
+  public:
+    // Section that instrument error keys seen first in a reply are registered under.
+    static constexpr const char* kReplySection = "Instrument";
+
+    // Raises host::Error (kErrRegistry) for an empty key.
+    std::int32_t RegisterError(const std::string& section, const std::string& key,
+                               const std::string& message, bool flag) override;
+    // Raises for a code that was never handed out (0 included: a missing
+    // registration must not turn into success).
+    host::Status StatusOf(std::int32_t code) const override;
+    // Looks the key up in every section, first registration first; an unknown key
+    // is registered under kReplySection with the reply's message.
+    std::int32_t CodeOfReply(const std::string& key, const std::string& message) override;
+    // The filter is taken for the interface's sake: every non-zero status raises.
+    void Check(host::Status status, const std::string& filter) const override;
+    // "No error" for 0; the registered message for a registered status; a short
+    // text for the platform's own numbers; otherwise a generic text with the number.
+    std::string MessageText(host::Status number) const override;
+    // Keeps the latest kFailedCommandLimit commands, oldest first.
+    void ReportFailedCommand(const std::string& command) override;
+    std::vector<std::string> FailedCommands() const override { return failed_; }
+    std::vector<Entry> Entries() const override { return entries_; }
+
+    static constexpr std::size_t kFailedCommandLimit = 1000;
+
+  private:
+    // Index into entries_, or -1.
+    std::int32_t Find(const std::string& section, const std::string& key) const;
+    std::int32_t Add(const std::string& section, const std::string& key, const std::string& message,
+                     bool flag);
+
+    std::vector<Entry> entries_;
+    std::vector<std::string> failed_;
+};
+
+}  // namespace kvbase
