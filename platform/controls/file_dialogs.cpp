@@ -1,0 +1,209 @@
+#include "platform/controls/file_dialogs.h"
+
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "host/error.h"
+
+namespace controls {
+namespace {
+
+constexpr std::uint32_t kOverwritePrompt = 0x2;
+constexpr std::uint32_t kEnableHook = 0x20;
+constexpr std::uint32_t kShortRequestSize = 76;
+constexpr std::uint32_t kLongRequestSize = 88;
+
+std::string UpToNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
+
+// Reads NUL-terminated texts from pos; nullopt when the text runs off the end.
+std::optional<std::string> ReadText(const std::string& data, std::size_t& pos) {
+    const std::size_t end = data.find('\0', pos);
+    if (end == std::string::npos) return std::nullopt;
+    std::string text = data.substr(pos, end - pos);
+    pos = end + 1;
+    return text;
+}
+
+std::uint16_t Offset16(std::size_t v) {
+    return static_cast<std::uint16_t>(
+        std::min<std::size_t>(v, std::numeric_limits<std::uint16_t>::max()));
+}
+
+}  // namespace
+
+void HeadlessFileDialogs::AnswerPath(const std::string& path, std::uint32_t filterIndex) {
+    answer_ = path;
+    answerFilter_ = filterIndex;
+}
+
+void HeadlessFileDialogs::AnswerCancel() {
+    answer_.reset();
+    answerFilter_ = 0;
+}
+
+void HeadlessFileDialogs::RegisterWindow(host::WindowHandle window, const host::WinRect& rect,
+                                         host::WindowHandle parent) {
+    windows_[window] = Window{rect, parent};
+}
+
+void HeadlessFileDialogs::UnregisterWindow(host::WindowHandle window) {
+    windows_.erase(window);
+}
+
+const HeadlessFileDialogs::Shown& HeadlessFileDialogs::LastDialog() const {
+    if (!last_) throw host::Error(host::kErrUnexpected, "no save dialog has been shown yet");
+    return *last_;
+}
+
+bool HeadlessFileDialogs::GetWindowRect(host::WindowHandle window, host::WinRect& rect) {
+    const auto it = windows_.find(window);
+    if (it == windows_.end()) return false;
+    rect = it->second.rect;
+    return true;
+}
+
+host::WindowHandle HeadlessFileDialogs::GetParent(host::WindowHandle window) {
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? 0 : it->second.parent;
+}
+
+bool HeadlessFileDialogs::MoveWindow(host::WindowHandle window, std::int32_t x, std::int32_t y,
+                                     std::int32_t width, std::int32_t height, bool) {
+    const auto it = windows_.find(window);
+    if (it == windows_.end() || width < 0 || height < 0) return false;
+    const auto right = static_cast<std::int64_t>(x) + width;
+    const auto bottom = static_cast<std::int64_t>(y) + height;
+    if (right > std::numeric_limits<std::int32_t>::max() ||
+        bottom > std::numeric_limits<std::int32_t>::max())
+        return false;
+    it->second.rect =
+        host::WinRect{x, y, static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
+    return true;
+}
+
+std::int32_t HeadlessFileDialogs::Fail(const std::string& reason) {
+    lastFailure_ = reason;
+    return 0;
+}
+
+host::WindowHandle HeadlessFileDialogs::FreeHandle() {
+    while (windows_.count(nextHandle_) != 0) ++nextHandle_;
+    return nextHandle_++;
+}
+
+std::int32_t HeadlessFileDialogs::GetSaveFileNameA(host::OpenFileNameA& request) {
+    ++dialogCount_;
+    lastFailure_.clear();
+    // A platform function: every failure is an answer of 0, never an exception.
+    try {
+        return Show(request);
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return Fail("the dialog failed");
+    }
+}
+
+std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
+    last_ = Shown{};
+    Shown& shown = *last_;
+    shown.request = request;
+    if (request.structSize != kShortRequestSize && request.structSize != kLongRequestSize)
+        return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
+
+    std::size_t pos = 0;
+    while (!request.filter.empty()) {
+        const auto description = ReadText(request.filter, pos);
+        if (!description) return Fail("the filter does not end in two NULs");
+        if (description->empty()) break;
+        const auto pattern = ReadText(request.filter, pos);
+        if (!pattern) return Fail("the filter does not end in two NULs");
+        shown.filters.emplace_back(*description, *pattern);
+        // A description left without a pattern takes the closing NUL as its empty pattern.
+        if (pattern->empty()) break;
+    }
+    const auto filterCount = static_cast<std::uint32_t>(shown.filters.size());
+    if (filterCount > 0)
+        shown.shownFilter = request.filterIndex >= 1 && request.filterIndex <= filterCount
+                                ? request.filterIndex
+                                : 1;
+
+    if (request.maxFile == 0 || request.file.size() < request.maxFile)
+        return Fail("the file buffer is shorter than its stated size of " +
+                    std::to_string(request.maxFile));
+    const std::string buffer = request.file.substr(0, request.maxFile);
+    if (buffer.find('\0') == std::string::npos)
+        return Fail("the proposed file name is not NUL-terminated within its buffer");
+    shown.proposedName = UpToNul(buffer);
+    shown.title = UpToNul(request.title);
+    shown.initialDir = UpToNul(request.initialDir);
+    shown.defaultExtension = UpToNul(request.defExt);
+
+    if ((request.flags & kEnableHook) != 0) {
+        if (request.hook == nullptr) return Fail("the hook flag is set without a hook");
+        const host::WindowHandle dialog = FreeHandle();
+        RegisterWindow(dialog, placement_, request.owner);
+        const host::WindowHandle child = FreeHandle();
+        RegisterWindow(child, placement_, dialog);
+        shown.hookCalled = true;
+        try {
+            request.hook(child, host::kWmInitDialog, 0, reinterpret_cast<std::intptr_t>(&request));
+        } catch (...) {
+            UnregisterWindow(child);
+            UnregisterWindow(dialog);
+            return Fail("the dialog's hook raised an error");
+        }
+        shown.finalRect = windows_[dialog].rect;
+        UnregisterWindow(child);
+        UnregisterWindow(dialog);
+    }
+
+    if (!answer_) return 0;  // the person cancels
+    if (answer_->empty()) return Fail("the answer names no file");
+    std::uint32_t chosenFilter = shown.shownFilter;
+    if (answerFilter_ != 0) {
+        if (answerFilter_ > filterCount)
+            return Fail("filter entry " + std::to_string(answerFilter_) + " is not offered (" +
+                        std::to_string(filterCount) + " entries)");
+        chosenFilter = answerFilter_;
+    }
+
+    std::filesystem::path path(*answer_);
+    if (path.is_relative()) {
+        std::error_code ec;
+        const std::filesystem::path base = shown.initialDir.empty()
+                                               ? std::filesystem::current_path(ec)
+                                               : std::filesystem::path(shown.initialDir);
+        path = (base / path).lexically_normal();
+    }
+    if (!path.has_filename()) return Fail("the answer names a directory, not a file");
+    std::string defExt = shown.defaultExtension;
+    if (!defExt.empty() && defExt.front() == '.') defExt.erase(0, 1);
+    if (path.filename().string().find('.') == std::string::npos && !defExt.empty())
+        path += "." + defExt;
+
+    std::error_code ec;
+    if ((request.flags & kOverwritePrompt) != 0 && std::filesystem::exists(path, ec)) {
+        shown.askedToReplace = true;
+        if (!replaceExisting_) return 0;  // the person keeps the file: cancel
+    }
+
+    const std::string full = path.string();
+    if (full.size() + 1 > request.maxFile)
+        return Fail("the chosen path of " + std::to_string(full.size()) +
+                    " characters does not fit the file buffer of " +
+                    std::to_string(request.maxFile));
+    request.file = full + std::string(request.maxFile - full.size(), '\0');
+    const std::size_t nameStart = full.size() - path.filename().string().size();
+    request.fileOffset = Offset16(nameStart);
+    const std::size_t dot = full.find_last_of('.');
+    request.fileExtension =
+        Offset16(dot != std::string::npos && dot >= nameStart ? dot + 1 : full.size());
+    if (chosenFilter != 0) request.filterIndex = chosenFilter;
+    return 1;
+}
+
+}  // namespace controls
