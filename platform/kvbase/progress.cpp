@@ -1,0 +1,137 @@
+#include "platform/kvbase/progress.h"
+
+#include <csignal>
+#include <ostream>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+#include "platform/kvbase/error_numbers.h"
+#include "platform/kvbase/number_format.h"
+
+namespace kvbase {
+namespace {
+
+std::atomic<bool> gSigint{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+
+void OnSigint(int) {
+    gSigint.store(true);
+}
+
+void CheckValueType(std::int32_t valueType, const std::string& id) {
+    if (!Numbers::IsKnownDataType(valueType)) {
+        throw host::Error(kErrArgument,
+                          fmt::format("definition '{}': unknown value type {}", id, valueType));
+    }
+}
+
+void CheckFormat(const std::string& format, const std::string& id) {
+    if (!Numbers::IsSupportedPattern(format)) {
+        throw host::Error(kErrArgument,
+                          fmt::format("definition '{}': unknown number format '{}'", id, format));
+    }
+}
+
+}  // namespace
+
+ConsoleProgress::ConsoleProgress(host::Clock& clock, std::ostream& out, host::ErrorService& errors)
+    : ConsoleProgress(clock, out,
+                      errors.RegisterError("Progress", "Aborted", "Aborted by user", false)) {}
+
+ConsoleProgress::ConsoleProgress(host::Clock& clock, std::ostream& out, std::int32_t abortErrorCode)
+    : clock_(clock), out_(out), abortCode_(abortErrorCode) {}
+
+void ConsoleProgress::Wait(double seconds) {
+    clock_.Sleep(seconds);
+}
+
+bool ConsoleProgress::AbortRequested() const {
+    return abort_.load() || gSigint.load();
+}
+
+void ConsoleProgress::ClearAbort() {
+    abort_ = false;
+    gSigint = false;
+}
+
+void ConsoleProgress::ShowProgress(const std::string& text) {
+    progress_ = text;
+    Print("", text);
+}
+
+void ConsoleProgress::ShowMessage(const std::string& text) {
+    message_ = text;
+    Print("Message: ", text);
+}
+
+void ConsoleProgress::ShowStatusText(const std::string& text) {
+    status_ = text;
+    Print("Status: ", text);
+}
+
+void ConsoleProgress::Print(const char* prefix, const std::string& text) {
+    if (verbose_) out_ << prefix << text << '\n' << std::flush;
+}
+
+std::shared_ptr<host::ParamDef> ConsoleProgress::CreateParamDef(
+    const std::string& id, std::int32_t valueType, const std::string& caption,
+    const std::string& unit, std::int32_t ctrlType, const std::string& format,
+    const std::string& text1, const std::string& text2, bool locked, bool flag1, bool flag2) {
+    CheckValueType(valueType, id);
+    if (ctrlType != host::kCtrlEdit && ctrlType != host::kCtrlCheck &&
+        ctrlType != host::kCtrlList) {
+        throw host::Error(
+            kErrArgument,
+            fmt::format("definition '{}': unknown control type {} (use 1 edit, 3 check box "
+                        "or 5 list)",
+                        id, ctrlType));
+    }
+    CheckFormat(format, id);
+    auto def = std::make_shared<host::ParamDef>();
+    def->id = id;
+    def->dataType = valueType;
+    def->caption = caption;
+    def->unit = unit;
+    def->ctrlType = ctrlType;
+    def->format = format;
+    def->text1 = text1;
+    def->text2 = text2;
+    def->locked = locked;
+    def->flag1 = flag1;
+    def->flag2 = flag2;
+    return def;
+}
+
+std::shared_ptr<host::ResultDef> ConsoleProgress::CreateResultDef(const std::string& id,
+                                                                  std::int32_t valueType,
+                                                                  const std::string& caption,
+                                                                  const std::string& unit,
+                                                                  const std::string& format) {
+    CheckValueType(valueType, id);
+    CheckFormat(format, id);
+    auto def = std::make_shared<host::ResultDef>();
+    def->id = id;
+    def->valueType = valueType;
+    def->caption = caption;
+    def->unit = unit;
+    def->format = format;
+    return def;
+}
+
+void ConsoleProgress::InstallSigintHandler() {
+    struct sigaction action {};
+    action.sa_handler = OnSigint;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void ConsoleProgress::RemoveSigintHandler() {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace kvbase
