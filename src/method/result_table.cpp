@@ -1,0 +1,170 @@
+#include "method/result_table.h"
+
+#include <fmt/format.h>
+
+#include <limits>
+
+#include "host/error.h"
+#include "ui/dlg_file.h"
+
+namespace method {
+namespace {
+
+// Until the shared trap helper is available: a host::Error gives its number,
+// anything else kErrUnexpected; never 0 for a failure.
+template <class F>
+host::Status Trap(F&& f) {
+    try {
+        f();
+        return 0;
+    } catch (const host::Error& e) {
+        return e.Number() != 0 ? e.Number() : host::kErrUnexpected;
+    } catch (...) {
+        return host::kErrUnexpected;
+    }
+}
+
+constexpr std::int32_t kSampleIdWidth = 2000;
+constexpr std::int32_t kIntensityWidth = 1000;
+
+std::shared_ptr<host::ParamDef> NewDef(host::Host& h, const std::string& id, std::int32_t valueType,
+                                       const std::string& caption, const std::string& unit,
+                                       const std::string& format) {
+    auto def = h.Progress().CreateParamDef(id, valueType, caption, unit, host::kCtrlEdit, format,
+                                           "", "", true, false, false);
+    if (!def) throw host::Error(host::kErrUnexpected, "the host created no definition for " + id);
+    return def;
+}
+
+[[noreturn]] void BadResult(const std::string& text) {
+    throw host::Error(kErrStoredResult, text);
+}
+
+}  // namespace
+
+ResultTable::ResultTable(host::Host& host, host::KVSpread& KVSResult, host::KVSpread& KVSScan,
+                         ControlState state)
+    : host_(host), KVSResult_(KVSResult), KVSScan_(KVSScan), state_(state) {}
+
+void ResultTable::Connect() {
+    KVSResult_.OnCommand([this] { OnGridCommand(); });
+    KVSResult_.OnSaveRequest([this] { OnGridSaveRequest(); });
+}
+
+void ResultTable::InitResultTable() {
+    KVSResult_.Reset();
+    KVSResult_.SetColumnCount(0);
+    KVSResult_.SetRowCount(0);
+    const auto def = NewDef(host_, host_.Environment().SampleIdKey(), host::kTypeText,
+                            host_.Texts().Text("Sample ID", "Sample ID"), "", "");
+    KVSResult_.AddColumn(*def, kSampleIdWidth);
+}
+
+void ResultTable::SetResultColumns() {
+    KVSResult_.SetRowCount(0);
+    KVSResult_.SetColumnCount(1);
+    const auto def =
+        NewDef(host_, "Int", host::kTypeNumber, host_.Texts().Text("CapFLIntens", "Int"),
+               host_.Texts().Text("UnitFLIntens", "#"), "0.000");
+    const std::string id = def->id;
+    const std::string caption = def->caption;
+    // One definition serves every position: the grid keeps its own copy of each.
+    const std::int32_t positions = KVSScan_.RowCount();
+    for (std::int32_t i = 1; i <= positions; ++i) {
+        const std::string number = host_.Numbers().IntToText(i, "");
+        def->id = id + "[" + number + "]";
+        def->caption = caption + "(" + number + ")";
+        KVSResult_.AddColumn(*def, kIntensityWidth);
+    }
+}
+
+void ResultTable::ClearAcqData() {
+    KVSResult_.SetRowCount(0);
+}
+
+host::Status ResultTable::LoadAcqData(std::shared_ptr<host::AcqData> pData) {
+    // Trap and return: only keeping the data can fail here; the fill's status is not examined.
+    return Trap([&] {
+        state_.acqData = std::move(pData);
+        FillResultTable(state_.acqData);
+    });
+}
+
+host::Status ResultTable::FillResultTable(const std::shared_ptr<host::AcqData>& pData) {
+    // Trap and return: the first failure ends the fill; rows filled so far stay.
+    return Trap([&] { Fill(pData); });
+}
+
+void ResultTable::Fill(const std::shared_ptr<host::AcqData>& pData) {
+    // Empty first, so no reading of earlier data stays beside this data's.
+    KVSResult_.SetRowCount(0);
+    if (!pData) BadResult("there is no acquisition data to show");
+    const host::AcqData& data = *pData;
+    const std::int32_t n1 = data.ItemCount(host::ItemGroup::Type1);
+    const std::int32_t n2 = data.ItemCount(host::ItemGroup::Other);
+    if (n1 < 0 || n2 < 0 ||
+        static_cast<std::int64_t>(n1) + n2 > std::numeric_limits<std::int32_t>::max())
+        BadResult(fmt::format("the data's item counts {} and {} do not make a table", n1, n2));
+    KVSResult_.SetRowCount(n1 + n2);
+
+    const std::int32_t positions = KVSResult_.ColumnCount() - 1;
+    const std::string prefix = state_.noAutoClear ? data.Text() + "." : "";
+    const std::int32_t results = data.ResultCount();
+    for (std::int32_t k = 1; k <= results; ++k) {
+        const host::StoredResult result = data.Result(k);
+        if (result.item <= 0) continue;
+        std::string id;
+        std::int32_t row = 0;
+        if (result.type == 1) {
+            if (result.item > n1)
+                BadResult(fmt::format("stored result {} names type-1 item {}, but the data has {}",
+                                      k, result.item, n1));
+            id = data.ItemId(host::ItemGroup::Type1, result.item);
+            row = result.item;
+        } else {
+            if (result.item > n2)
+                BadResult(
+                    fmt::format("stored result {} names item {} of result type {}, but the "
+                                "data has {} such items",
+                                k, result.item, result.type, n2));
+            id = data.ItemId(host::ItemGroup::Other, result.item);
+            row = data.ItemCount(host::ItemGroup::Type1) + result.item;
+        }
+        if (result.position < 1 || result.position > positions)
+            BadResult(fmt::format("stored result {} names position {}, but the table has {}", k,
+                                  result.position, positions));
+        if (!result.record || result.record->Count() < 1)
+            BadResult(fmt::format("stored result {} holds no reading", k));
+        KVSResult_.SetCell(1, row, prefix + id);
+        KVSResult_.SetCell(result.position + 1, row, result.record->Value(1));
+    }
+}
+
+void ResultTable::GetSelectedCurves(const std::shared_ptr<host::CurveInfo>&,
+                                    const std::shared_ptr<host::CurveInfo>&) {}
+
+void ResultTable::HandleMenuCommand(const std::string& pType, const std::string& pCommand) {
+    if (host::IEquals(pType, "Table")) KVSResult_.MenuCommand(pCommand);
+}
+
+void ResultTable::OnGridCommand() {
+    KVSResult_.Command();
+}
+
+void ResultTable::OnGridSaveRequest() {
+    // Trap: every failure is shown by its message text; a cancelled dialog does nothing.
+    const host::Status status = Trap([&] {
+        std::string path;
+        const std::string title = host_.Texts().Text("Save File", "Save File");
+        if (ui::SaveFileDialog(state_.owner, title, "", "", "txt", path) != 0) return;
+        host_.Errors().Check(KVSResult_.SaveToFile(path), "*");
+    });
+    if (status == 0) return;
+    try {
+        host_.Progress().ShowMessage(host_.Errors().MessageText(status));
+    } catch (...) {
+        // Nothing is left to report a failing message display with.
+    }
+}
+
+}  // namespace method
