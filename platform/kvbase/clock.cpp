@@ -35,7 +35,13 @@ double RealClock::Now() const {
 
 void RealClock::Sleep(double seconds) {
     CheckDuration(seconds);
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    // In slices of a day: a huge duration converted to nanoseconds at once would overflow.
+    constexpr double kSlice = 86400.0;
+    while (seconds > 0.0) {
+        double slice = seconds < kSlice ? seconds : kSlice;
+        std::this_thread::sleep_for(std::chrono::duration<double>(slice));
+        seconds -= slice;
+    }
 }
 
 }  // namespace kvbase

@@ -2,42 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "host/control.h"
 #include "host/error.h"
 
 namespace {
 
 const std::string kExamples = std::string(ORVE_SOURCE_DIR) + "/examples/";
 const char* kSection = "ORVEVIZari#UCVIZari";
-
-// Records the properties set on it; refuses names it does not know.
-class FakeControl : public host::Control {
-  public:
-    host::ControlKind Kind() const override { return host::ControlKind::KVEntry; }
-    std::string Name() const override { return "KVEExSlit"; }
-    std::int32_t ArrayIndex() const override { throw host::Error(1, "not in an array"); }
-    bool InArray() const override { return false; }
-    std::string ParentName() const override { return ""; }
-    host::Rect Geometry() const override { return {}; }
-    void SetGeometry(const host::Rect&) override {}
-    void SetLeft(std::int32_t) override {}
-    void SetTop(std::int32_t) override {}
-    void SetWidth(std::int32_t) override {}
-    void SetHeight(std::int32_t) override {}
-    bool Visible() const override { return true; }
-    void SetVisible(bool) override {}
-    bool Enabled() const override { return true; }
-    void SetEnabled(bool) override {}
-    host::Variant Property(const std::string&) const override { return caption; }
-    void SetProperty(const std::string& name, const host::Variant& v) override {
-        if (!host::IEquals(name, "caption")) throw host::Error(2, "no property " + name);
-        caption = v;
-    }
-    bool CallByName(const std::string&) override { return false; }
-    void OnStateChanged(std::function<void()>) override {}
-
-    host::Variant caption;
-};
 
 std::string RefusalOf(const std::string& json) {
     try {
@@ -129,14 +99,6 @@ TEST(Catalog, LocaleTreeFindsSectionsControlsAndPropertiesInOrder) {
     EXPECT_EQ(section->ControlEntry("NoSuchControl", ""), nullptr);
     EXPECT_EQ(root->ControlEntry("KVEExSlit", ""), nullptr);
     EXPECT_EQ(section->PropertyCount(), 0);
-}
-
-TEST(Catalog, ApplyTextSetsTheNamedPropertyOrRaises) {
-    kvbase::Catalog cat;
-    FakeControl control;
-    cat.ApplyText(control, "caption", "Ex.-Spalt");
-    EXPECT_EQ(control.caption, host::Variant("Ex.-Spalt"));
-    EXPECT_THROW(cat.ApplyText(control, "nosuchproperty", "x"), host::Error);
 }
 
 TEST(Catalog, MalformedFilesAreRefusedNamingFileAndPlace) {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 
 #include "host/error.h"
 #include "platform/kvbase/tools.h"
@@ -30,19 +29,6 @@ class DefList : public host::ParamDefList {
 };
 
 }  // namespace
-
-TEST(AcqEnvironment, StandardKeysAreDistinctAndStopIsAFlag) {
-    kvbase::Environment env;
-    std::set<std::string> keys{env.SampleIdKey(), env.ConcentrationKey(), env.InstNameKey(),
-                               env.InstIdKey(),   env.InstTypeKey(),      env.LastValidationKey()};
-    EXPECT_EQ(keys.size(), 6u);
-    EXPECT_EQ(env.SampleIdKey(), "SampleID");
-    EXPECT_FALSE(env.StopRequested());
-    env.RequestStop(true);
-    EXPECT_TRUE(env.StopRequested());
-    env.RequestStop(false);
-    EXPECT_FALSE(env.StopRequested());
-}
 
 TEST(AcqEnvironment, ViewsAreBuiltFromCopiesOfTheColumns) {
     kvbase::Environment env;
