@@ -13,13 +13,13 @@ namespace {
 
 constexpr host::Status kErrProperty = 0x7FFF0B02;
 
-host::ParamDef Def(const char* id, std::int32_t type, const char* name, const char* unit,
+host::ParamDef Def(const char* id, std::int32_t type, const char* caption, const char* unit,
                    const char* format, const char* range, const char* def) {
     host::ParamDef d;
     d.id = id;
     d.dataType = type;
-    d.name = name;
-    d.caption = name;
+    d.name = id;  // the host localises the name with it as the text key
+    d.caption = caption;
     d.unit = unit;
     d.ctrlType = range[0] == '{' ? host::kCtrlList : host::kCtrlEdit;
     d.format = format;
@@ -32,29 +32,29 @@ std::vector<PropertySpec> MakeSpecs() {
     using host::kTypeNumber;
     using host::kTypeText;
     std::vector<PropertySpec> s = {
-        {Def("ExWl", kTypeNumber, "Excitation Wavelength", "nm", "0.0", "200..900", "400"), true},
-        {Def("EmWl", kTypeNumber, "Emission Wavelength", "nm", "0.0", "250..900", "500"), true},
-        {Def("ExSlit", kTypeNumber, "Excitation Slit", "nm", "0.0", "1..20", "10"), true},
-        {Def("EmSlit", kTypeNumber, "Emission Slit", "nm", "0.0", "1..20", "10"), true},
-        {Def("IntTime", kTypeNumber, "Integration Time", "s", "0.000", "0.001..10", "1"), true},
-        {Def("Voltage", kTypeNumber, "Detector Voltage", "V", "0", "250..1000", "775"), true},
+        {Def("ExWl", kTypeNumber, "Excitation wavelength", "nm", "0.0", "200..900", "400"), true},
+        {Def("EmWl", kTypeNumber, "Emission wavelength", "nm", "0.0", "250..900", "500"), true},
+        {Def("ExSlit", kTypeNumber, "Excitation slit", "nm", "0.0", "1..20", "10"), true},
+        {Def("EmSlit", kTypeNumber, "Emission slit", "nm", "0.0", "1..20", "10"), true},
+        {Def("IntTime", kTypeNumber, "Integration time", "s", "0.000", "0.001..10", "1"), true},
+        {Def("Voltage", kTypeNumber, "Detector voltage", "V", "0", "250..1000", "775"), true},
         {Def("Lamp", kTypeText, "Lamp", "", "", "{On;Off}", "On"), true},
-        {Def("EmMirror", kTypeText, "Emission Mirror", "", "", "{In;Out}", "In"), true},
-        {Def("LumMode", kTypeText, "Luminescence Mode", "", "", "{Fluor;Phos;Lum}", "Fluor"), true},
-        {Def("SimFactor", kTypeNumber, "Simulation Factor", "", "", "0..1000", "1"), false},
-        {Def("SubDC", kTypeText, "Dark Current Subtraction", "", "", "{On;Off}", "Off"), false},
-        {Def("Scan.Type", kTypeNumber, "Scan Type", "", "0", "1..4", "1"), false},
-        {Def("Scan.Start", kTypeNumber, "Scan Start", "nm", "0.0", "200..900", "400"), false},
-        {Def("Scan.End", kTypeNumber, "Scan End", "nm", "0.0", "200..900", "600"), false},
-        {Def("Scan.Interval", kTypeNumber, "Scan Interval", "nm", "0.0", "0.1..100", "1"), false},
-        {Def("Scan.Speed", kTypeNumber, "Scan Speed", "nm/min", "0", "1..30000", "1200"), false},
-        {Def("TD.Type", kTypeText, "Time Drive Type", "", "", "{FixWave;ShortPhos}", "FixWave"),
+        {Def("EmMirror", kTypeText, "Emission mirror", "", "", "{In;Out}", "In"), true},
+        {Def("LumMode", kTypeText, "Luminescence mode", "", "", "{Fluor;Phos;Lum}", "Fluor"), true},
+        {Def("SimFactor", kTypeNumber, "Simulation factor", "", "", "0..1000", "1"), false},
+        {Def("SubDC", kTypeText, "Dark current subtraction", "", "", "{On;Off}", "Off"), false},
+        {Def("Scan.Type", kTypeNumber, "Scan type", "", "0", "1..4", "1"), false},
+        {Def("Scan.Start", kTypeNumber, "Scan start", "nm", "0.0", "200..900", "400"), false},
+        {Def("Scan.End", kTypeNumber, "Scan end", "nm", "0.0", "200..900", "600"), false},
+        {Def("Scan.Interval", kTypeNumber, "Scan interval", "nm", "0.0", "0.1..100", "1"), false},
+        {Def("Scan.Speed", kTypeNumber, "Scan speed", "nm/min", "0", "1..30000", "1200"), false},
+        {Def("TD.Type", kTypeText, "Time drive type", "", "", "{FixWave;ShortPhos}", "FixWave"),
          false},
-        {Def("TD.Start", kTypeNumber, "Time Drive Start", "s", "0.0", "0..", "0"), false},
-        {Def("TD.End", kTypeNumber, "Time Drive End", "s", "0.0", "0..", "60"), false},
-        {Def("TD.Interval", kTypeNumber, "Time Drive Interval", "s", "0.00", "0.01..3600", "1"),
+        {Def("TD.Start", kTypeNumber, "Time drive start", "s", "0.0", "0..", "0"), false},
+        {Def("TD.End", kTypeNumber, "Time drive end", "s", "0.0", "0..", "60"), false},
+        {Def("TD.Interval", kTypeNumber, "Time drive interval", "s", "0.00", "0.01..3600", "1"),
          false},
-        {Def("TD.Resp", kTypeNumber, "Time Drive Response", "s", "0.0", "0..100", "1"), false},
+        {Def("TD.Resp", kTypeNumber, "Time drive response", "s", "0.0", "0..100", "1"), false},
     };
     return s;
 }

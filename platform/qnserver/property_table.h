@@ -11,7 +11,8 @@
 namespace qnserver {
 
 struct PropertySpec {
-    host::ParamDef def;  // id, data type, English name, unit, format, range; text1 is the default
+    host::ParamDef def;  // id (also the name), data type, English caption, unit, format, range;
+                         // text1 is the default
     bool inSetupDesc = false;
 };
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "host/error.h"
+#include "platform/kvbase/catalog.h"
 #include "platform/kvbase/clock.h"
 #include "platform/kvdova/param_def_list.h"
 #include "platform/kvdova/param_set.h"
@@ -209,13 +210,15 @@ TEST_F(Session, DocumentsLoadTheServersPackets) {
     a->GetSetupDesc(*packet);
     kvdova::ParamDefList desc;
     desc.LoadFrom(*packet, 0);
+    auto english = kvbase::Catalog::Load(ORVE_SOURCE_DIR "/examples/catalogue-en.json");
     const char* ids[] = {"ExWl",    "EmWl", "ExSlit",   "EmSlit", "IntTime",
                          "Voltage", "Lamp", "EmMirror", "LumMode"};
     ASSERT_EQ(desc.Count(), 9);
     for (int i = 0; i < 9; ++i) {
         auto def = desc.Item(i + 1);
         EXPECT_EQ(def->id, ids[i]);
-        EXPECT_FALSE(def->name.empty());
+        EXPECT_EQ(def->name, ids[i]);  // the text key of its display name
+        EXPECT_EQ(english.Text(def->name, ""), def->caption);
         EXPECT_FALSE(def->range.empty());
     }
     EXPECT_EQ(desc.Item(1)->range, "200..900");
