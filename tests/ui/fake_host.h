@@ -1,7 +1,7 @@
 #pragma once
-// A host for the ui and method tests: small recording services where a test
-// must see exact calls, the headless save dialog, and documents and controls
-// handed in by the test. Anything a test did not ask for raises.
+// A host for the ui and method tests: the real string tools, number texts and
+// acquisition environment, small recording services where a test must see
+// exact calls, and the headless save dialog. Anything else raises.
 #include <map>
 #include <memory>
 #include <string>
@@ -11,44 +11,15 @@
 #include "host/error.h"
 #include "host/host.h"
 #include "platform/controls/file_dialogs.h"
+#include "platform/kvbase/acq_environment.h"
+#include "platform/kvbase/number_format.h"
+#include "platform/kvbase/string_tools.h"
 
 namespace testhost {
 
 [[noreturn]] inline void Missing(const char* what) {
     throw host::Error(host::kErrUnexpected, std::string(what) + " is not part of this test host");
 }
-
-class FakeStrings : public host::StringTools {
-  public:
-    std::string NextToken(std::string& text, const std::string& separator) const override {
-        const auto at = text.find(separator);
-        if (at == std::string::npos) {
-            std::string all = text;
-            text.clear();
-            return all;
-        }
-        std::string token = text.substr(0, at);
-        text.erase(0, at + separator.size());
-        return token;
-    }
-    std::int32_t ItemIndex(const std::string&, const std::string&) const override {
-        Missing("ItemIndex");
-    }
-    std::string ItemAt(std::int32_t, const std::string&) const override { Missing("ItemAt"); }
-    std::vector<std::string> Split(const std::string& text,
-                                   const std::string& separator) const override {
-        std::vector<std::string> items;
-        std::string rest = text;
-        for (;;) {
-            const auto at = rest.find(separator);
-            items.push_back(rest.substr(0, at));
-            if (at == std::string::npos) return items;
-            rest.erase(0, at + separator.size());
-        }
-    }
-    std::string ListOpening() const override { return "{"; }
-    std::string CloseList(const std::string& text) const override { return text + "}"; }
-};
 
 class FakePaths : public host::PathTools {
   public:
@@ -71,33 +42,6 @@ class FakeTexts : public host::TextCatalog {
         Missing("ApplyText");
     }
     std::map<std::string, std::string> texts;
-};
-
-class FakeNumbers : public host::NumberFormat {
-  public:
-    std::string IntToText(std::int32_t v, const std::string& pattern) const override {
-        if (!pattern.empty()) Missing("IntToText with a pattern");
-        return std::to_string(v);
-    }
-    std::string DoubleToText(double, const std::string&, std::int32_t) const override {
-        Missing("DoubleToText");
-    }
-    std::string ValueToText(const host::Variant&, std::int32_t, const std::string&,
-                            std::int32_t) const override {
-        Missing("ValueToText");
-    }
-    host::Variant TextToValue(const std::string&, std::int32_t, const std::string&,
-                              std::int32_t) const override {
-        Missing("TextToValue");
-    }
-    std::string FormatByDef(const host::Variant&, const host::FormatDescriptor&,
-                            bool) const override {
-        Missing("FormatByDef");
-    }
-    double TextToDouble(const std::string&, std::int32_t) const override {
-        Missing("TextToDouble");
-    }
-    host::Variant DefaultValue(std::int32_t) const override { Missing("DefaultValue"); }
 };
 
 class FakeProgress : public host::ProgressDisplay {
@@ -163,29 +107,6 @@ class FakeErrors : public host::ErrorService {
     mutable std::vector<std::pair<host::Status, std::string>> checks;
 };
 
-class FakeEnvironment : public host::AcqEnvironment {
-  public:
-    bool StopRequested() const override { return false; }
-    void RequestStop(bool) override {}
-    std::string SampleIdKey() const override { return "SampleID"; }
-    std::string ConcentrationKey() const override { return "Conc"; }
-    std::string InstNameKey() const override { return "InstName"; }
-    std::string InstIdKey() const override { return "InstID"; }
-    std::string InstTypeKey() const override { return "InstType"; }
-    std::string LastValidationKey() const override { return "LastValidated"; }
-    host::DataSelection NewDataSelection(const std::string&, const std::string&, const std::string&,
-                                         const std::string&) const override {
-        Missing("NewDataSelection");
-    }
-    host::TableLayout NewTableLayout(const host::ParamDefList&) const override {
-        Missing("NewTableLayout");
-    }
-    host::ResultView NewView(const std::string&, const host::DataSelection&,
-                             const host::TableLayout&, const std::string&) const override {
-        Missing("NewView");
-    }
-};
-
 class FakeHost : public host::Host {
   public:
     host::ErrorService& Errors() override { return errors; }
@@ -215,10 +136,10 @@ class FakeHost : public host::Host {
 
     FakeErrors errors;
     FakeTexts texts;
-    FakeNumbers numbers;
+    kvbase::Numbers numbers;
     FakeProgress progress;
-    FakeStrings strings;
-    FakeEnvironment environment;
+    kvbase::Strings strings;
+    kvbase::Environment environment;
     FakePaths paths;
     controls::HeadlessFileDialogs dialogs;
 };
