@@ -53,26 +53,14 @@ TEST(CalibrationData, PacketRoundTripWithKeysIgnoringCase) {
     EXPECT_EQ(loaded.Name(), "Wavelength");
 }
 
-TEST(Session, RightsPagesAndConfigFromTheFactories) {
+TEST(Session, RightsIgnoreCaseAndPagesCheckTheirIndex) {
     auto rights = NewUserRights({{"CProcess", "Create"}});
     EXPECT_EQ(rights->HasRight("cprocess", "CREATE"), host::kVTrue);
     EXPECT_EQ(rights->HasRight("CProcess", "Delete"), host::kVFalse);
 
     auto pages = NewPageList();
     pages->SetCount(2);
-    pages->SetDescriptor(2, "2;Online;Online");
-    EXPECT_EQ(pages->Descriptor(1), "");
-    EXPECT_EQ(pages->Descriptor(2), "2;Online;Online");
     ExpectError([&] { pages->SetDescriptor(3, "x"); }, {"page 3", "1 to 2"});
-
-    auto config = NewUserConfig();
-    config->Settings()->Add(Def("AutoClearResults", host::kTypeBoolean), false);
-    EXPECT_EQ(config->Settings()->ValueOf("autoclearresults"), host::Variant(false));
-
-    auto record = NewResultRecord();
-    record->Init(3);
-    EXPECT_EQ(record->Value(3), 0.0);
-    ExpectError([&] { record->SetValue(4, 1.0); }, {"result value 4", "1 to 3"});
 }
 
 }  // namespace

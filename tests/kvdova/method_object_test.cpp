@@ -43,24 +43,8 @@ TEST(MethodObject, CellsOutsideTheTablesRaiseNamingWhatIsMissing) {
     ExpectError([&] { m.SetRowCount(1, -1); }, {"negative"});
     ExpectError([&] { m.SetRowCount(1, kMaxCount); }, {"exceed"});
     EXPECT_EQ(m.RowCount(1), 2);
-}
-
-TEST(MethodObject, InstrumentsParamsAndDefinitionsByIndex) {
-    MethodObject m;
-    auto params = m.Params();
-    params->Add(Def("IntTime"), 1.0);
-    EXPECT_EQ(m.Params()->Count(), 1);  // the live set
-
-    m.SetInstrumentCount(2);
-    m.Instrument(2)->Add(Def("InstName", host::kTypeText), "ORVE");
-    EXPECT_EQ(m.Instrument(1)->Count(), 0);
+    m.SetInstrumentCount(1);
     ExpectError([&] { m.SetInstrument(1, nullptr); }, {"instrument 1"});
-    ExpectError([&] { m.Instrument(3); }, {"instrument 3"});
-
-    m.SetResultDefCount(1);
-    m.SetResultDef(1, {"Int", host::kTypeNumber, "Int", "#", "0.000", 1, ""});
-    EXPECT_EQ(m.GetResultDef(1).format, "0.000");
-    ExpectError([&] { m.GetResultView(1); }, {"result view 1"});
 }
 
 }  // namespace
