@@ -5,7 +5,8 @@
 //
 // - AddControl refuses a null control and a second control of the same name
 //   and index. A menu item whose container is a context menu of the form joins
-//   that menu's items; option buttons join the form's groups.
+//   that menu's items; option buttons join the form's groups (which needs the
+//   form held by a std::shared_ptr, as CreateForm gives it).
 // - ShowModal shows the form and hands it to the modal runner, which plays a
 //   person's actions and ends by hiding it. A runner that returns with the
 //   form still shown, or no runner at all, counts as the person closing the

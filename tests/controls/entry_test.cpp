@@ -157,6 +157,13 @@ TEST(ControlProperties, ReleaseExtenderLetsGoOfHandlers) {
 
     auto panel = b.Make<host::Panel>(ControlKind::Panel, "PnlSetup");
     EXPECT_FALSE(panel->CallByName("ReleaseExtender"));
+
+    // A handler may release the control it is called from; the others still run.
+    button->OnClick([&] { button->CallByName("ReleaseExtender"); });
+    button->OnClick([&] { ++clicks; });
+    button->UserClick();
+    button->UserClick();
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST(KVPicButtonClicks, OnlyWhileEnabledAndVisible) {
