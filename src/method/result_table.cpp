@@ -5,24 +5,11 @@
 #include <limits>
 
 #include "host/error.h"
+#include "proxy/trap.h"
 #include "ui/dlg_file.h"
 
 namespace method {
 namespace {
-
-// Until the shared trap helper is available: a host::Error gives its number,
-// anything else kErrUnexpected; never 0 for a failure.
-template <class F>
-host::Status Trap(F&& f) {
-    try {
-        f();
-        return 0;
-    } catch (const host::Error& e) {
-        return e.Number() != 0 ? e.Number() : host::kErrUnexpected;
-    } catch (...) {
-        return host::kErrUnexpected;
-    }
-}
 
 constexpr std::int32_t kSampleIdWidth = 2000;
 constexpr std::int32_t kIntensityWidth = 1000;
@@ -84,7 +71,7 @@ void ResultTable::ClearAcqData() {
 
 host::Status ResultTable::LoadAcqData(std::shared_ptr<host::AcqData> pData) {
     // Trap and return: only keeping the data can fail here; the fill's status is not examined.
-    return Trap([&] {
+    return proxy::Trap([&] {
         state_.acqData = std::move(pData);
         FillResultTable(state_.acqData);
     });
@@ -92,7 +79,7 @@ host::Status ResultTable::LoadAcqData(std::shared_ptr<host::AcqData> pData) {
 
 host::Status ResultTable::FillResultTable(const std::shared_ptr<host::AcqData>& pData) {
     // Trap and return: the first failure ends the fill; rows filled so far stay.
-    return Trap([&] { Fill(pData); });
+    return proxy::Trap([&] { Fill(pData); });
 }
 
 void ResultTable::Fill(const std::shared_ptr<host::AcqData>& pData) {
@@ -153,7 +140,7 @@ void ResultTable::OnGridCommand() {
 
 void ResultTable::OnGridSaveRequest() {
     // Trap: every failure is shown by its message text; a cancelled dialog does nothing.
-    const host::Status status = Trap([&] {
+    const host::Status status = proxy::Trap([&] {
         std::string path;
         const std::string title = host_.Texts().Text("Save File", "Save File");
         if (ui::SaveFileDialog(state_.owner, title, "", "", "txt", path) != 0) return;

@@ -6,6 +6,7 @@
 
 #include "host/context.h"
 #include "host/error.h"
+#include "proxy/trap.h"
 
 namespace ui {
 namespace {
@@ -13,21 +14,7 @@ namespace {
 // Kept for the hook, which only learns its own window (one dialog at a time).
 thread_local host::WindowHandle tDialogOwner = 0;
 
-constexpr host::Status kErrFileNameTooLong = 0x7FFF0441;
-
-// Until the shared trap helper is available: a host::Error gives its number,
-// anything else kErrUnexpected; never 0 for a failure.
-template <class F>
-host::Status Trap(F&& f) {
-    try {
-        f();
-        return 0;
-    } catch (const host::Error& e) {
-        return e.Number() != 0 ? e.Number() : host::kErrUnexpected;
-    } catch (...) {
-        return host::kErrUnexpected;
-    }
-}
+constexpr host::Status kErrFileNameTooLong = 0x7FFF0D01;
 
 struct ListItem {
     std::string text;  // as written in the list
@@ -79,7 +66,7 @@ std::int32_t SaveFileDialog(host::WindowHandle owner, const std::string& title,
     std::int32_t status = -1;
     tDialogOwner = owner;
     // Failure policy: trap; every failure leaves status -1 and fileName as it came.
-    Trap([&] {
+    proxy::Trap([&] {
         host::Host& h = host::CurrentHost();
         std::string list = extList;
         if (list.empty()) list = defExt.empty() ? "*.*" : "." + defExt + ",*.*";
