@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+namespace cli {
+
+// Exit statuses: 0 done, 1 the instrument or the module reported an error,
+// 2 bad arguments or files, 130 aborted by the user.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadInput = 2;
+inline constexpr int kExitAborted = 130;
+
+struct Common {
+    std::string library = ORVE_DEFAULT_LIBRARY;
+    std::string catalogue = ORVE_DEFAULT_CATALOGUE;
+};
+
+int Info(const Common& common);
+int Register(const Common& common, bool add);
+
+void AddInstrumentCommands(CLI::App& app, Common& common);
+int RunInstrumentCommands(CLI::App& app, const Common& common);
+
+}  // namespace cli

@@ -1,0 +1,30 @@
+// orvevizari: the command-line host. It loads the module as any host does and
+// lets a lab user inspect it, handle method files and measure plates.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"orvevizari - well-plate reader acquisition from the command line"};
+    app.require_subcommand(1);
+    cli::Common common;
+    app.add_option("--library", common.library, "component library to load")->capture_default_str();
+    app.add_option("--catalogue", common.catalogue, "text catalogue (JSON)")->capture_default_str();
+
+    auto* info = app.add_subcommand("info", "load the module and show its pages, instrument and error codes");
+    auto* reg = app.add_subcommand("register", "register the module's control class");
+    auto* unreg = app.add_subcommand("unregister", "remove the module's control class from the registry");
+    cli::AddInstrumentCommands(app, common);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    if (info->parsed()) return cli::Info(common);
+    if (reg->parsed()) return cli::Register(common, true);
+    if (unreg->parsed()) return cli::Register(common, false);
+    return cli::RunInstrumentCommands(app, common);
+}

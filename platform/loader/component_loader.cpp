@@ -1,0 +1,108 @@
+#include "platform/loader/component_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+
+namespace loader {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr host::Status kErrLoader = 0x7FFF0A01;
+bool gLastCloseUnloaded = false;
+
+[[noreturn]] void Fail(const std::string& text) { throw host::Error(kErrLoader, text); }
+
+template <class T>
+T Symbol(void* handle, const char* name, const std::string& path) {
+    void* sym = ::dlsym(handle, name);
+    if (!sym) Fail(fmt::format("'{}' is not a component library: it does not export {}", path, name));
+    return reinterpret_cast<T>(sym);
+}
+
+}  // namespace
+
+std::string RegistryFilePath() {
+    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir) return (fs::path(dir) / "registry.txt").string();
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        return (fs::path(data) / "orvevizari" / "registry.txt").string();
+    const char* home = std::getenv("HOME");
+    return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" / "registry.txt").string();
+}
+
+std::vector<RegistryEntry> ReadRegistry(const std::string& path) {
+    std::vector<RegistryEntry> entries;
+    std::ifstream in(path);
+    if (!in) return entries;
+    int lineNo = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNo;
+        if (line.empty()) continue;
+        auto tab = line.find('\t');
+        if (tab == std::string::npos || tab == 0 || tab + 1 >= line.size() ||
+            line.find('\t', tab + 1) != std::string::npos) {
+            Fail(fmt::format("{}:{}: expected 'class name<TAB>library path', found '{}'", path, lineNo, line));
+        }
+        entries.push_back({line.substr(0, tab), line.substr(tab + 1)});
+    }
+    return entries;
+}
+
+std::string FindRegisteredLibrary(const std::string& className, const std::string& registryPath) {
+    for (const auto& e : ReadRegistry(registryPath))
+        if (host::IEquals(e.className, className)) return e.libraryPath;
+    Fail(fmt::format("class '{}' is not registered in {}", className, registryPath));
+}
+
+std::shared_ptr<ComponentLibrary> ComponentLibrary::Open(const std::string& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec)) Fail(fmt::format("component library '{}' does not exist", path));
+    std::shared_ptr<ComponentLibrary> lib(new ComponentLibrary(path));
+    lib->handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib->handle_) {
+        const char* err = ::dlerror();
+        Fail(fmt::format("cannot load '{}': {}", path, err ? err : "unknown error"));
+    }
+    lib->register_ = Symbol<OrveDllRegisterServer>(lib->handle_, "DllRegisterServer", path);
+    lib->unregister_ = Symbol<OrveDllUnregisterServer>(lib->handle_, "DllUnregisterServer", path);
+    lib->getClassObject_ = Symbol<OrveDllGetClassObject>(lib->handle_, "DllGetClassObject", path);
+    lib->canUnloadNow_ = Symbol<OrveDllCanUnloadNow>(lib->handle_, "DllCanUnloadNow", path);
+    return lib;
+}
+
+ComponentLibrary::~ComponentLibrary() {
+    gLastCloseUnloaded = false;
+    if (!handle_) return;
+    // Unload only when the library says no control or lock is alive.
+    if (canUnloadNow_ && canUnloadNow_() == host::kSOk) {
+        ::dlclose(handle_);
+        gLastCloseUnloaded = true;
+    }
+}
+
+bool ComponentLibrary::LastCloseUnloaded() { return gLastCloseUnloaded; }
+
+host::ClassFactory& ComponentLibrary::Factory(const std::string& className) {
+    host::ClassFactory* factory = nullptr;
+    std::int32_t rc = getClassObject_(className.c_str(), &factory);
+    if (rc != host::kSOk || !factory)
+        Fail(fmt::format("'{}' provides no class '{}' (result {:#x})", path_, className, static_cast<std::uint32_t>(rc)));
+    return *factory;
+}
+
+std::shared_ptr<host::IUCVIZari> ComponentLibrary::CreateControl(std::shared_ptr<host::Host> host,
+                                                                 const std::string& className) {
+    return Factory(className).CreateInstance(std::move(host));
+}
+
+std::int32_t ComponentLibrary::Register() { return register_(); }
+std::int32_t ComponentLibrary::Unregister() { return unregister_(); }
+std::int32_t ComponentLibrary::CanUnloadNow() { return canUnloadNow_(); }
+
+}  // namespace loader

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace module {
+
+// The library's application name: its file name without extension
+// ("ORVEVIZari" for ORVEVIZari.so). When the module is linked into a program
+// instead of loaded as a library, the name is still "ORVEVIZari".
+std::string AppName();
+
+}  // namespace module

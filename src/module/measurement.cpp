@@ -1,0 +1,146 @@
+// The measurement run of UCVIZari: InitMeasurement, MeasureSample, ExitMeasurement.
+#include "host/context.h"
+#include "host/error.h"
+#include "module/ucvizari.h"
+#include "proxy/corve_proxy.h"
+#include "proxy/trap.h"
+
+namespace module {
+namespace {
+
+constexpr host::Status kErrNoInstrument = 0x7FFF0902;
+constexpr host::Status kErrNoAcqData = 0x7FFF0903;
+
+}  // namespace
+
+proxy::CORVEProxy& UCVIZari::Proxy() {
+    if (!proxy_) throw host::Error(kErrNoInstrument, "no instrument: SetInstrument(1, ...) was not called");
+    return *proxy_;
+}
+
+host::AcqData& UCVIZari::AcqDataOrRaise() {
+    if (!acqData_) throw host::Error(kErrNoAcqData, "no acquisition data to store the results in");
+    return *acqData_;
+}
+
+host::Status UCVIZari::InitMeasurement(std::shared_ptr<host::MethodObject> pMethod,
+                                       std::shared_ptr<host::AcqData> pAcqData) {
+    return PrepareMeasurement(pMethod, pAcqData);
+}
+
+host::Status UCVIZari::MeasureSample(std::shared_ptr<host::MethodObject> pMethod, host::ResultType pResType,
+                                     std::int32_t pSampleNo, std::shared_ptr<host::ParamSet> pSampleInfo) {
+    return MeasurePositions(pMethod, pResType, pSampleNo, pSampleInfo);
+}
+
+host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) { return FinishMeasurement(); }
+
+// Traps every failure, stops at it and returns its number; nothing is undone
+// (the lock stays held, a lamp switched off stays off).
+host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObject>& method,
+                                          const std::shared_ptr<host::AcqData>& acqData) {
+    return proxy::Trap([&] {
+        auto& errors = host_.Errors();
+        auto& proxy = Proxy();
+        errors.Check(proxy.SetLock(true), "*");
+        if (acqData) {
+            acqData_ = acqData;
+            try {
+                acqData_->SetInstrumentInfo(1, *instInfoParams_);
+            } catch (...) {  // its result is ignored by design
+            }
+        }
+        host_.Progress().ShowProgress(host_.Texts().Text("Setting up instrument...", ""));
+        if (!method) throw host::Error(host::kErrUnexpected, "InitMeasurement needs a method");
+        auto setup = method->Params();
+        errors.Check(proxy.SetupStatus(*setup, page_->autoLampOn, *setupDesc_), "*");
+        if (!host::IEquals(setup->ValueOf("LumMode").ToString(), "Fluor")) {
+            host_.Progress().ShowProgress(host_.Texts().Text("Measure dark current", ""));
+            std::string saved, ignored;
+            proxy.ReadProperty("Lamp", saved);  // status ignored
+            proxy.SendProperty("Lamp", "Off");  // status ignored
+            host_.Progress().Wait(1.0);
+            errors.Check(proxy.ExecCommandSynch("Set SubDC=On", ignored), "*");
+            errors.Check(proxy.ExecCommandSynch("Run SubDC", ignored), "*");
+            proxy.SendProperty("Lamp", saved);  // status ignored
+        }
+    });
+}
+
+// Traps every failure and returns its number. After a failure the automatic
+// lamp is switched off; the row and the results written so far stay; no item
+// flag and no NewDataAvail.
+host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject>& method,
+                                        host::ResultType resType, std::int32_t sampleNo,
+                                        const std::shared_ptr<host::ParamSet>& sampleInfo) {
+    host::Status status = proxy::Trap([&] {
+        auto& errors = host_.Errors();
+        auto& numbers = host_.Numbers();
+        if (!sampleInfo) throw host::Error(host::kErrUnexpected, "MeasureSample needs the sample information");
+        if (!method) throw host::Error(host::kErrUnexpected, "MeasureSample needs a method");
+        std::string id = sampleInfo->ValueOf(host_.Environment().SampleIdKey()).ToString();
+        if (noAutoClear_) id = AcqDataOrRaise().Text() + "." + id;
+        host_.Progress().ShowProgress(host_.Texts().Text("Measure sample:", "") + " " + id);
+        auto& proxy = Proxy();
+        proxy.SetSimConc(resType, *sampleInfo);
+        if (page_->autoLampOn) proxy.SendProperty("Lamp", "On");  // status ignored
+        auto& grid = *page_->kvsResult;
+        const std::int32_t row = grid.RowCount() + 1;
+        grid.SetRowCount(row);
+        auto record = host_.NewResultRecord();
+        record->Init(3);
+        grid.SetCell(1, row, host::Variant(id));
+        const std::int32_t n = method->RowCount(1);
+        auto cellText = [&](std::int32_t col, std::int32_t i) {
+            return numbers.DoubleToText(method->Cell(1, col, i).ToDouble(), "0.0", 0);
+        };
+        std::string answer;
+        for (std::int32_t i = 1; i <= n; ++i) {
+            errors.Check(proxy.ExecCommandSynch("SetM WPR.POS=" + cellText(1, i) + ";" + cellText(2, i), answer), "*");
+            errors.Check(proxy.ExecCommandAsynch("SetM WL=" + cellText(3, i) + ";" + cellText(4, i), answer), "*");
+            errors.Check(ReadIntensity(*record), "*");
+            AcqDataOrRaise().AddResult(sampleNo, i, resType, *record, 0);
+            grid.SetCell(1 + i, row, host::Variant(record->Value(1)));
+        }
+        if (page_->autoLampOn) proxy.SendProperty("Lamp", "Off");  // status ignored
+        if (resType == 3) AcqDataOrRaise().SetItemFlag(host::ItemGroup::Other, sampleNo, true);
+        if (resType == 1) AcqDataOrRaise().SetItemFlag(host::ItemGroup::Type1, sampleNo, true);
+        if (events_) events_->NewDataAvail();
+    });
+    if (status != 0 && page_->autoLampOn && proxy_) {
+        try {
+            proxy_->SendProperty("Lamp", "Off");  // status ignored
+        } catch (...) {
+        }
+    }
+    return status;
+}
+
+// Traps every failure and returns its number.
+host::Status UCVIZari::ReadIntensity(host::ResultRecord& record) {
+    return proxy::Trap([&] {
+        std::string answer;
+        host_.Errors().Check(Proxy().ReadProperty("Int", answer), "*");
+        auto& strings = host_.Strings();
+        auto& numbers = host_.Numbers();
+        record.SetValue(1, numbers.TextToDouble(strings.NextToken(answer, ","), 0));
+        record.SetValue(2, numbers.TextToDouble(strings.NextToken(answer, ","), 0));
+        record.SetValue(3, host::IEquals(answer, "1") ? -1.0 : 0.0);
+    });
+}
+
+// Always 0: the park's and the unlock's statuses are not examined, and a
+// failing call ends the operation silently (a failed park skips the unlock;
+// the proxy releases the lock when it goes).
+host::Status UCVIZari::FinishMeasurement() {
+    try {
+        std::string answer;
+        auto& proxy = Proxy();
+        proxy.ExecCommandSynch("Park WPR", answer);
+        proxy.SetLock(false);
+    } catch (...) {
+    }
+    return 0;
+}
+
+}  // namespace module
