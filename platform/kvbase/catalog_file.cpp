@@ -129,7 +129,7 @@ Catalog Catalog::FromJson(const std::string& json, const std::string& source) {
             ExpectObject(source, place, value, "texts by key");
             for (const auto& [key, text] : value.items()) {
                 std::string t = ExpectText(source, place / key, text);
-                At(source, place / key, [&] { cat.AddText(key, t); });
+                At(source, place / key, [&, &k = key] { cat.AddText(k, t); });
             }
         } else if (host::IEquals(name, "sections")) {
             ExpectObject(source, place, value, "sections by key");
@@ -137,17 +137,19 @@ Catalog Catalog::FromJson(const std::string& json, const std::string& source) {
                 const Pointer sectionPlace = place / sectionKey;
                 ExpectObject(source, sectionPlace, controls, "control entries by control name");
                 CatalogNode* section = nullptr;
-                At(source, sectionPlace, [&] { section = &cat.root_->AddSection(sectionKey); });
+                At(source, sectionPlace,
+                   [&, &k = sectionKey] { section = &cat.root_->AddSection(k); });
                 for (const auto& [controlKey, props] : controls.items()) {
                     const Pointer controlPlace = sectionPlace / controlKey;
                     ExpectObject(source, controlPlace, props, "property texts by property name");
                     auto [controlName, index] = ControlKey(source, controlPlace, controlKey);
                     CatalogNode* control = nullptr;
                     At(source, controlPlace,
-                       [&] { control = &section->AddControl(controlName, index); });
+                       [&, &n = controlName, &i = index] { control = &section->AddControl(n, i); });
                     for (const auto& [prop, text] : props.items()) {
                         std::string t = ExpectText(source, controlPlace / prop, text);
-                        At(source, controlPlace / prop, [&] { control->AddProperty(prop, t); });
+                        At(source, controlPlace / prop,
+                           [&, &p = prop] { control->AddProperty(p, t); });
                     }
                 }
             }
