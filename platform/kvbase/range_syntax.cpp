@@ -1,5 +1,7 @@
 #include "platform/kvbase/range_syntax.h"
 
+#include <cmath>
+
 #include <fmt/format.h>
 
 #include "host/error.h"
@@ -11,11 +13,16 @@ constexpr host::Status kErrRange = 0x7FFF0101;
 
 std::optional<double> Bound(const std::string& text, const std::string& whole) {
     if (text.empty()) return std::nullopt;
+    double v = std::nan("");
     try {
-        return host::Variant(text).ToDouble();
+        v = host::Variant(text).ToDouble();
     } catch (const host::Error&) {
-        throw host::Error(kErrRange, fmt::format("malformed range '{}': '{}' is not a number", whole, text));
     }
+    // A NaN bound compares false with everything, so it would restrict nothing.
+    if (std::isnan(v))
+        throw host::Error(kErrRange,
+                          fmt::format("malformed range '{}': '{}' is not a number", whole, text));
+    return v;
 }
 
 }  // namespace
