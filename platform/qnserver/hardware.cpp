@@ -90,22 +90,22 @@ Planned Hardware::Plan(const Command& c) {
 }
 
 Planned Hardware::PlanSet(const Command& c) {
-    const PropertySpec* spec = PropertyTable::Find(c.key);
-    if (!spec) {
+    const Property* property = PropertyTable::Find(c.key);
+    if (!property) {
         for (const char* readOnly : {"Int", "WPR.POS", "WL"})
             if (host::IEquals(c.key, readOnly))
                 return Error(key::kReadOnly, fmt::format("'{}'", c.key));
         return Error(key::kUnknownKey, fmt::format("'{}'", c.key));
     }
     std::string canonical;
-    std::string reply = PropertyTable::Validate(*spec, c.value, canonical);
+    std::string reply = PropertyTable::Validate(*property, c.value, canonical);
     if (!reply.empty()) {
         Planned refused;
         refused.error = reply;
         return refused;
     }
 
-    const std::string& id = spec->def.id;
+    const std::string& id = property->def.id;
     Planned p;
     if (id == "ExWl" || id == "EmWl") {
         double from = props_.Number(id);
@@ -139,8 +139,8 @@ Planned Hardware::PlanGet(const Command& c) {
         p.action.finish = [this](std::string& answer) {
             answer = props_.Get("ExWl") + ";" + props_.Get("EmWl");
         };
-    } else if (const PropertySpec* spec = PropertyTable::Find(c.key)) {
-        p.action.finish = [this, id = spec->def.id](std::string& answer) {
+    } else if (const Property* property = PropertyTable::Find(c.key)) {
+        p.action.finish = [this, id = property->def.id](std::string& answer) {
             answer = props_.Get(id);
         };
     } else {

@@ -28,10 +28,10 @@ host::ParamDef Def(const char* id, std::int32_t type, const char* caption, const
     return d;
 }
 
-std::vector<PropertySpec> MakeSpecs() {
+std::vector<Property> MakeProperties() {
     using host::kTypeNumber;
     using host::kTypeText;
-    std::vector<PropertySpec> s = {
+    std::vector<Property> s = {
         {Def("ExWl", kTypeNumber, "Excitation wavelength", "nm", "0.0", "200..900", "400"), true},
         {Def("EmWl", kTypeNumber, "Emission wavelength", "nm", "0.0", "250..900", "500"), true},
         {Def("ExSlit", kTypeNumber, "Excitation slit", "nm", "0.0", "1..20", "10"), true},
@@ -77,27 +77,27 @@ bool ParseNumber(const std::string& text, double& v) {
     return ec == std::errc() && ptr == last && std::isfinite(v);
 }
 
-const std::vector<PropertySpec>& PropertyTable::Specs() {
-    static const std::vector<PropertySpec> specs = MakeSpecs();
-    return specs;
+const std::vector<Property>& PropertyTable::All() {
+    static const std::vector<Property> all = MakeProperties();
+    return all;
 }
 
 std::vector<host::ParamDef> PropertyTable::SetupDescription() {
     std::vector<host::ParamDef> defs;
-    for (const auto& s : Specs())
+    for (const auto& s : All())
         if (s.inSetupDesc) defs.push_back(s.def);
     return defs;
 }
 
-const PropertySpec* PropertyTable::Find(const std::string& key) {
-    for (const auto& s : Specs())
+const Property* PropertyTable::Find(const std::string& key) {
+    for (const auto& s : All())
         if (host::IEquals(s.def.id, key)) return &s;
     return nullptr;
 }
 
-std::string PropertyTable::Validate(const PropertySpec& spec, const std::string& value,
+std::string PropertyTable::Validate(const Property& property, const std::string& value,
                                     std::string& canonical) {
-    const auto& def = spec.def;
+    const auto& def = property.def;
     if (value.empty()) return ErrorReply(key::kMissingArg, fmt::format("{} needs a value", def.id));
     kvbase::Range range = kvbase::ParseRange(def.range);
     if (range.kind == kvbase::Range::Kind::List) {
@@ -128,7 +128,7 @@ PropertyTable::PropertyTable() {
 
 void PropertyTable::ResetDefaults() {
     values_.clear();
-    for (const auto& s : Specs()) {
+    for (const auto& s : All()) {
         std::string canonical;
         std::string reply = Validate(s, s.def.text1, canonical);
         values_[s.def.id] = reply.empty() ? canonical : s.def.text1;
@@ -136,10 +136,10 @@ void PropertyTable::ResetDefaults() {
 }
 
 const std::string& PropertyTable::Get(const std::string& key) const {
-    const PropertySpec* spec = Find(key);
-    if (!spec)
+    const Property* property = Find(key);
+    if (!property)
         throw host::Error(kErrProperty, fmt::format("'{}' is not an instrument property", key));
-    return values_.at(spec->def.id);
+    return values_.at(property->def.id);
 }
 
 double PropertyTable::Number(const std::string& key) const {
@@ -151,10 +151,10 @@ double PropertyTable::Number(const std::string& key) const {
 }
 
 void PropertyTable::Set(const std::string& key, const std::string& canonical) {
-    const PropertySpec* spec = Find(key);
-    if (!spec)
+    const Property* property = Find(key);
+    if (!property)
         throw host::Error(kErrProperty, fmt::format("'{}' is not an instrument property", key));
-    values_[spec->def.id] = canonical;
+    values_[property->def.id] = canonical;
 }
 
 }  // namespace qnserver

@@ -10,7 +10,7 @@
 
 namespace qnserver {
 
-struct PropertySpec {
+struct Property {
     host::ParamDef def;  // id (also the name), data type, English caption, unit, format, range;
                          // text1 is the default
     bool inSetupDesc = false;
@@ -20,16 +20,16 @@ class PropertyTable {
   public:
     PropertyTable();
 
-    static const std::vector<PropertySpec>& Specs();
-    // The setup description: every spec marked for it, in table order.
+    static const std::vector<Property>& All();
+    // The setup description: every property marked for it, in table order.
     static std::vector<host::ParamDef> SetupDescription();
     // nullptr when the key is not a property.
-    static const PropertySpec* Find(const std::string& key);
+    static const Property* Find(const std::string& key);
 
     // Checks value against the property's range and gives its canonical text
     // (numbers in the property's format, list items as the range spells them).
     // Returns "" when the value fits, else the error reply.
-    static std::string Validate(const PropertySpec& spec, const std::string& value,
+    static std::string Validate(const Property& property, const std::string& value,
                                 std::string& canonical);
 
     // Current value text; raises host::Error for a key that is not a property.
@@ -40,7 +40,7 @@ class PropertyTable {
     void ResetDefaults();
 
   private:
-    std::map<std::string, std::string> values_;  // by the spec's own spelling of the key
+    std::map<std::string, std::string> values_;  // by the property's own spelling of its key
 };
 
 // Formats v with a format pattern ("", "0", "0.0", "0.00", ...).

@@ -142,16 +142,4 @@ TEST_F(Setup, SetupDescriptionNamesAreLocalised) {
     EXPECT_NO_THROW(proxy->GetInstSetupDesc(*loaded));
 }
 
-TEST_F(Setup, CurrentSetupIsReadInTheEntriesOrderAndType) {
-    auto current = host->NewParamSet();
-    current->Add(Def("ExWl", host::kTypeNumber), 0.0);
-    current->Add(Def("Lamp"), "");
-    server->currSetup = {{485.0, host::kTypeNumber}, {"Off", host::kTypeText}};
-    EXPECT_EQ(proxy->UpdateCurrSetup(*current), 0);
-    EXPECT_EQ(current->Value(1).ToDouble(), 485.0);
-    EXPECT_EQ(current->Value(2).ToString(), "Off");
-    server->currSetup = {{485.0, host::kTypeNumber}};  // one value short
-    EXPECT_NE(proxy->UpdateCurrSetup(*current), 0);
-}
-
 }  // namespace

@@ -54,15 +54,6 @@ TEST_F(OnSimulator, AbortStopsTheMoveAndReturnsTheStopReply) {
     EXPECT_EQ(answer, "460.0");  // stopped after 0.3 s
 }
 
-TEST_F(OnSimulator, ErrorRepliesCarryTheServersKeysAndAreReported) {
-    EXPECT_EQ(proxy->SendProperty("Lamp", "On"), 0);
-    host::Status st = proxy->SendProperty("Lamp", "Dim");
-    ExpectStatusOfKey(st, "OutOfRange");
-    EXPECT_EQ(host->errors.FailedCommands(), std::vector<std::string>{"Set Lamp=Dim"});
-    EXPECT_EQ(proxy->ReadProperty("Int", answer), 0);
-    EXPECT_EQ(std::count(answer.begin(), answer.end(), ','), 2);
-}
-
 TEST_F(OnSimulator, WaitInitializedFollowsTheInstrumentsStartUp) {
     factory.GetInstrument().PowerOff();
     EXPECT_EQ(proxy->WaitInitialized(),

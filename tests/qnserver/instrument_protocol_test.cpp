@@ -77,16 +77,6 @@ TEST_F(Protocol, BadCommandsAnswerKeysFromTheErrorTable) {
     EXPECT_EQ(answer, "400.0");
 }
 
-TEST_F(Protocol, ModeAndDarkCurrentCommandsSucceed) {
-    for (const char* cmd : {"Enable Phos", "enable scan", "Enable TD", "Set SubDC=On", "Run SubDC",
-                            "Park WPR", "Set Scan.Speed=600", "Set TD.Type=shortphos"}) {
-        EXPECT_EQ(Exec(cmd), "") << cmd;
-    }
-    EXPECT_EQ(factory.GetInstrument().GetHardware().EnabledMode(), "TD");
-    EXPECT_EQ(Exec("Get TD.Type"), "");
-    EXPECT_EQ(answer, "ShortPhos");
-}
-
 TEST_F(Protocol, IntensityAnswerHasThreeFieldsAndSaturates) {
     ASSERT_EQ(Exec("SetM WL=485;520"), "");
     ASSERT_EQ(Exec("SetM WPR.POS=14.38;11.24"), "");  // A1, the highest concentration
@@ -134,18 +124,6 @@ TEST_F(Protocol, DarkCurrentSubtractionRemovesTheDarkLevel) {
     ASSERT_EQ(Exec("Run SubDC"), "");
     ASSERT_EQ(Exec("Get Int"), "");
     EXPECT_NEAR(std::stod(answer), 0.0, 40.0);
-}
-
-TEST_F(Protocol, SameSeedGivesTheSameReadings) {
-    kvbase::VirtualClock otherClock;
-    qnserver::ServerFactory other{otherClock};
-    auto second = other.CreateServer();
-    std::string a, b;
-    for (int i = 0; i < 3; ++i) {
-        server->ExecSynch("Get Int", a);
-        second->ExecSynch("Get Int", b);
-        EXPECT_EQ(a, b);
-    }
 }
 
 TEST_F(Protocol, SetupDescriptionCurrentSetupAndErrorListPackets) {

@@ -40,13 +40,10 @@ TEST(PlateModel, MalformedLinesNameFileAndLine) {
     EXPECT_EQ(ErrorOf("wells 100\n"),
               "plate.txt, line 1: a plate has 96, 384 or 1536 wells, not 100");
     EXPECT_NE(ErrorOf("A1 1\nwells 96\n").find("line 2"), std::string::npos);
-    EXPECT_NE(ErrorOf("A1 1\nfill 3\n").find("line 2"), std::string::npos);
     EXPECT_NE(ErrorOf("\nA13 1\n").find("line 2: A13 is not a well"), std::string::npos);
     EXPECT_NE(ErrorOf("I1 1\n").find("I1 is not a well"), std::string::npos);
     EXPECT_NE(ErrorOf("A1 lots\n").find("'lots' is not a number"), std::string::npos);
     EXPECT_NE(ErrorOf("A1 -1\n").find("at least 0"), std::string::npos);
-    EXPECT_NE(ErrorOf("A1\n").find("needs a value"), std::string::npos);
-    EXPECT_NE(ErrorOf("A1 1 2\n").find("unexpected '2'"), std::string::npos);
     EXPECT_NE(ErrorOf("1A 1\n").find("not a well name"), std::string::npos);
     EXPECT_THROW(qnserver::PlateModel::Load("/nonexistent/plate.txt"), host::Error);
 }
