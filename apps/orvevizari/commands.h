@@ -23,4 +23,10 @@ int Register(const Common& common, bool add);
 void AddInstrumentCommands(CLI::App& app, Common& common);
 int RunInstrumentCommands(CLI::App& app, const Common& common);
 
+// Each Run... returns -1 when none of its commands was given.
+void AddMethodCommands(CLI::App& app, Common& common);
+int RunMethodCommands(CLI::App& app, const Common& common);
+void AddMeasureCommands(CLI::App& app, Common& common);
+int RunMeasureCommands(CLI::App& app, const Common& common);
+
 }  // namespace cli

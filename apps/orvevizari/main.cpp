@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     auto* reg = app.add_subcommand("register", "register the module's control class");
     auto* unreg = app.add_subcommand("unregister", "remove the module's control class from the registry");
     cli::AddInstrumentCommands(app, common);
+    cli::AddMethodCommands(app, common);
+    cli::AddMeasureCommands(app, common);
 
     try {
         app.parse(argc, argv);
@@ -26,5 +28,7 @@ int main(int argc, char** argv) {
     if (info->parsed()) return cli::Info(common);
     if (reg->parsed()) return cli::Register(common, true);
     if (unreg->parsed()) return cli::Register(common, false);
+    if (int rc = cli::RunMethodCommands(app, common); rc >= 0) return rc;
+    if (int rc = cli::RunMeasureCommands(app, common); rc >= 0) return rc;
     return cli::RunInstrumentCommands(app, common);
 }

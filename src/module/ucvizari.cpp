@@ -17,12 +17,6 @@ namespace {
 
 std::atomic<std::int32_t> gLive{0};
 
-// Operations whose behaviour is not part of this build answer with this number.
-constexpr host::Status kErrNotAvailable = 0x7FFF0901;
-[[noreturn]] void NotAvailable(const char* op) {
-    throw host::Error(kErrNotAvailable, std::string(op) + " is not available in this build");
-}
-
 // Sums of control heights become the setup-area height to the nearest
 // integer, halves to even.
 std::int32_t RoundHalfEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
@@ -195,15 +189,6 @@ host::Status UCVIZari::UpdateConfigDisplay() {
     });
 }
 
-void UCVIZari::ClearMethod() {}
-
-host::Status UCVIZari::LoadMethod(std::shared_ptr<host::MethodObject>) {
-    return proxy::Trap([] { NotAvailable("LoadMethod"); });
-}
-
-host::Status UCVIZari::UpdateMethod(std::shared_ptr<host::MethodObject>) {
-    return proxy::Trap([] { NotAvailable("UpdateMethod"); });
-}
 
 
 // No trap: the stable "InvMode" status; pSetupIdx is left unchanged.

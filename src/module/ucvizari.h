@@ -61,6 +61,8 @@ public:
     bool CreateRight() const { return createRight_ != 0; }
     bool NoAutoClear() const { return noAutoClear_; }
     const ui::SetupPage& Page() const { return *page_; }
+    ui::SetupPage& Page() { return *page_; }
+    const std::string& MethodName() const { return methodName_; }
     bool HasProxy() const { return proxy_ != nullptr; }
     std::shared_ptr<host::InstrumentInfo> InstInfo() const { return instInfo_; }
     std::shared_ptr<host::ParamSet> InstInfoParams() const { return instInfoParams_; }
@@ -80,6 +82,14 @@ private:
                                   std::int32_t sampleNo, const std::shared_ptr<host::ParamSet>& sampleInfo);
     host::Status ReadIntensity(host::ResultRecord& record);
     host::Status FinishMeasurement();
+
+    // Method persistence (method_persistence.cpp).
+    void ResetMethodPage();
+    host::Status MethodToPage(host::MethodObject& method);
+    host::Status ValidatePage();
+    host::Status PageToMethod(host::MethodObject& method);
+    void SetOnlineResultView(host::MethodObject& method);
+    void CopyMethod();  // the "Copy Method" menu item
     void ReleaseInstObjects() noexcept;
 
     host::Host& host_;
