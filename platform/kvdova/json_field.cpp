@@ -112,8 +112,9 @@ void FindBadText(const json& j, const std::string& source, const std::string& pa
 nlohmann::json ParseDocument(const std::string& text, const std::string& source) {
     try {
         return json::parse(text, DuplicateGuard(source));
-    } catch (const json::parse_error& err) {
-        // The library's text starts with its own tag, then says where and what.
+    } catch (const json::exception& err) {
+        // A syntax error, or a number beyond the range of a double. The
+        // library's text starts with its own tag, then says where and what.
         std::string what = err.what();
         if (auto p = what.find("] "); p != std::string::npos) what = what.substr(p + 2);
         throw host::Error(kErrDocumentFile, fmt::format("{}: not valid JSON: {}", source, what));
