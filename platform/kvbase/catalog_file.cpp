@@ -74,7 +74,7 @@ Json ParseRefusingDuplicateKeys(const std::string& json, const std::string& sour
     };
     try {
         return Json::parse(json, callback);
-    } catch (const Json::parse_error& e) {
+    } catch (const Json::exception& e) {  // also a number beyond the range of a double
         std::string what = e.what();
         auto start = what.find("] ");  // drop the library's own tag
         throw host::Error(kErrCatalogue,

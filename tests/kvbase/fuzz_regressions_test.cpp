@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "host/error.h"
+#include "platform/kvbase/catalog.h"
 #include "platform/kvbase/range_syntax.h"
 
 namespace {
@@ -18,6 +19,17 @@ TEST(RangeSyntaxFuzzRegressions, NaNBoundIsRefusedNotIgnored) {
     auto open = kvbase::ParseRange("-inf..inf");
     EXPECT_TRUE(kvbase::InRange(open, host::Variant(1e300)));
     EXPECT_FALSE(kvbase::InRange(open, host::Variant(std::numeric_limits<double>::quiet_NaN())));
+}
+
+// A number beyond the range of a double escaped as the JSON library's own
+// exception instead of a refusal naming the catalogue.
+TEST(CatalogueFuzzRegressions, NumberBeyondDoubleIsRefusedNamingTheFile) {
+    try {
+        (void)kvbase::Catalog::FromJson(R"({"texts": {"(CVIZari": {"KVSScan": 4E444}}})", "c.json");
+        ADD_FAILURE() << "accepted";
+    } catch (const host::Error& e) {
+        EXPECT_NE(e.Text().find("c.json"), std::string::npos) << e.Text();
+    }
 }
 
 }  // namespace
