@@ -15,7 +15,11 @@ double ParseNumber(const std::string& s) {
     if (s.empty()) Fail("an empty text is not a number");
     const char* first = s.data();
     const char* last = s.data() + s.size();
-    if (*first == '+') ++first;
+    if (*first == '+') {
+        ++first;
+        // One sign only: from_chars alone would read "+-1" as -1.
+        if (first != last && *first == '-') Fail(fmt::format("'{}' is not a number", s));
+    }
     double v = 0.0;
     auto [ptr, ec] = std::from_chars(first, last, v);
     if (ec != std::errc() || ptr != last) Fail(fmt::format("'{}' is not a number", s));
