@@ -72,7 +72,8 @@ bool ParseNumber(const std::string& text, double& v) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     if (first != last && *first == '+') ++first;
-    if (first == last) return false;
+    // One sign only: from_chars alone would read "+-1" as -1.
+    if (first == last || (first != text.data() && *first == '-')) return false;
     auto [ptr, ec] = std::from_chars(first, last, v);
     return ec == std::errc() && ptr == last && std::isfinite(v);
 }
