@@ -118,7 +118,7 @@ std::shared_ptr<AcqData> ReadAcqData(const json& doc, const std::string& source)
         for (const auto& [held, v] : d->RunInfo()) {
             if (host::IEquals(held, key)) entry.Fail(fmt::format("repeats the key '{}'", held));
         }
-        entry.Guard([&] { d->SetRunInfo(key, entry.Text()); });
+        entry.Guard([&, &k = key] { d->SetRunInfo(k, entry.Text()); });
     }
     return d;
 }
