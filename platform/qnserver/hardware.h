@@ -29,6 +29,9 @@ struct Planned {
 class Hardware {
   public:
     explicit Hardware(std::uint32_t noiseSeed);
+    // Planned actions refer to this object.
+    Hardware(const Hardware&) = delete;
+    Hardware& operator=(const Hardware&) = delete;
 
     Planned Plan(const Command& command);
     // Properties to their defaults, stage parked, dark current forgotten.

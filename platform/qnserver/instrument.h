@@ -15,6 +15,9 @@
 // At most one asynchronous command runs on the instrument at a time; a start
 // while one runs answers the "CmdRunning" error reply. Synchronous commands run
 // beside it (the host has one thread, so they never overlap each other).
+//
+// Failures: a command never raises; anything wrong with it is an error reply.
+// Only an injected "throw" fault and a refused Reset raise host::Error.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -44,6 +47,8 @@ class Instrument {
 
     // The clock must outlive the instrument.
     explicit Instrument(host::Clock& clock, InstrumentOptions options = {});
+    Instrument(const Instrument&) = delete;
+    Instrument& operator=(const Instrument&) = delete;
 
     // The host's side of the program.
     void PowerOn();   // offline -> initialising for kInitTime
