@@ -1,5 +1,5 @@
 # The two commands that work on a fresh Debian machine: `make demo` and `make test`.
-.PHONY: demo test build bench format studio clean
+.PHONY: demo test build bench fuzz format studio clean
 
 build:
 	@scripts/bootstrap
@@ -23,6 +23,9 @@ bench:
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+fuzz:
+	@scripts/bootstrap && scripts/fuzz
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs -r clang-format -i
