@@ -3,16 +3,6 @@
 #include "host/context.h"
 
 namespace method {
-namespace {
-
-struct GainStep {
-    std::int32_t position;
-    double voltage;
-};
-constexpr GainStep kGainSteps[] = {{1, 775.0}, {2, 650.0}, {3, 900.0}};
-constexpr std::int32_t kCustomGain = 4;
-
-}  // namespace
 
 void DefineInstInfoParams(host::ParamSet& params) {
     auto& h = host::CurrentHost();
@@ -35,26 +25,6 @@ void DefineInstInfoParams(host::ParamSet& params) {
                                         "", host::kCtrlEdit, "", "", "", true, false, false);
         params.Add(*def, h.Numbers().DefaultValue(item.type));
     }
-}
-
-double GainToVoltage(std::int32_t position) {
-    for (const auto& step : kGainSteps)
-        if (step.position == position) return step.voltage;
-    return position == kCustomGain ? -1.0 : 0.0;
-}
-
-std::int32_t VoltageToGain(double voltage) {
-    for (const auto& step : kGainSteps)
-        if (step.voltage == voltage) return step.position;
-    return kCustomGain;
-}
-
-std::string SetupRangeOf(const host::ParamDefList& description, const std::string& name,
-                         const std::string& def) {
-    const std::int32_t index = description.IndexOf(name);
-    if (index <= 0) return def;
-    const std::string range = description.Item(index)->range;
-    return range.empty() ? def : range;
 }
 
 }  // namespace method
