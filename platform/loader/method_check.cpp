@@ -1,0 +1,52 @@
+#include "platform/loader/method_check.h"
+
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+
+namespace loader {
+namespace {
+
+constexpr const char* kMethodType = "FLVIZari";
+constexpr std::int32_t kPositionColumns = 4;
+constexpr const char* kColumnNames[kPositionColumns] = {"X", "Y", "excitation", "emission"};
+
+[[noreturn]] void Refuse(const std::string& file, const std::string& what) {
+    throw host::Error(kErrMethodDocument,
+                      fmt::format("method '{}' cannot be used: {}", file, what));
+}
+
+}  // namespace
+
+void CheckMethodDocument(const host::MethodObject& method, const std::string& file) {
+    const std::string type = method.MethodType();
+    if (!host::IEquals(type, kMethodType)) {
+        Refuse(file, fmt::format("its method type is '{}', not '{}'", type, kMethodType));
+    }
+    if (method.TableCount() < 1) Refuse(file, "it has no position table (table 1)");
+    const std::int32_t columns = method.ColumnCount(1);
+    if (columns != kPositionColumns) {
+        Refuse(file, fmt::format("its position table (table 1) has {} columns, not {} (X, Y, "
+                                 "excitation, emission)",
+                                 columns, kPositionColumns));
+    }
+    const std::int32_t rows = method.RowCount(1);
+    for (std::int32_t r = 1; r <= rows; ++r) {
+        for (std::int32_t c = 1; c <= kPositionColumns; ++c) {
+            const host::Variant cell = method.Cell(1, c, r);
+            if (!cell.IsNumeric() || !std::isfinite(cell.ToDouble())) {
+                const std::string held =
+                    cell.IsEmpty() ? std::string("nothing") : fmt::format("'{}'", cell.ToString());
+                Refuse(file, fmt::format("position {}: the {} cell holds {}, which is no number", r,
+                                         kColumnNames[c - 1], held));
+            }
+        }
+    }
+    if (method.Params()->IndexOf("LumMode") < 1) {
+        Refuse(file, "it has no \"LumMode\" parameter (the instrument setup is missing)");
+    }
+}
+
+}  // namespace loader
