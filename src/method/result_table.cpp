@@ -31,11 +31,22 @@ std::shared_ptr<host::ParamDef> NewDef(host::Host& h, const std::string& id, std
 
 ResultTable::ResultTable(host::Host& host, host::KVSpread& KVSResult, host::KVSpread& KVSScan,
                          ControlState state)
-    : host_(host), KVSResult_(KVSResult), KVSScan_(KVSScan), state_(state) {}
+    : host_(host),
+      KVSResult_(KVSResult),
+      KVSScan_(KVSScan),
+      state_(state),
+      self_(std::make_shared<ResultTable*>(this)) {}
 
 void ResultTable::Connect() {
-    KVSResult_.OnCommand([this] { OnGridCommand(); });
-    KVSResult_.OnSaveRequest([this] { OnGridSaveRequest(); });
+    if (connected_) return;
+    connected_ = true;
+    const std::weak_ptr<ResultTable*> self = self_;
+    KVSResult_.OnCommand([self] {
+        if (const auto table = self.lock()) (*table)->OnGridCommand();
+    });
+    KVSResult_.OnSaveRequest([self] {
+        if (const auto table = self.lock()) (*table)->OnGridSaveRequest();
+    });
 }
 
 void ResultTable::InitResultTable() {

@@ -36,8 +36,11 @@ class ResultTable {
     // KVSResult is the result grid, KVSScan the position grid; all outlive the table.
     ResultTable(host::Host& host, host::KVSpread& KVSResult, host::KVSpread& KVSScan,
                 ControlState state);
+    ResultTable(const ResultTable&) = delete;
+    ResultTable& operator=(const ResultTable&) = delete;
 
-    // Routes the result grid's command and save-request notifications here.
+    // Routes the result grid's command and save-request notifications here
+    // (once; a grid that outlives the table then ignores them).
     void Connect();
 
     // Failure policy: lets a failure pass (creation ends silently on it).
@@ -69,6 +72,9 @@ class ResultTable {
     host::KVSpread& KVSResult_;
     host::KVSpread& KVSScan_;
     ControlState state_;
+    // The grid keeps its handlers; they reach the table only while it lives.
+    std::shared_ptr<ResultTable*> self_;
+    bool connected_ = false;
 };
 
 }  // namespace method

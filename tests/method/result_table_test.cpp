@@ -184,6 +184,13 @@ TEST_F(ResultTableTest, ClearAndMenuCommands) {
     table_.HandleMenuCommand("Graph", "Print");
     result_.UserCommand();
     EXPECT_EQ(result_.CommandLog(), (Strings{"MenuCommand Copy", "Command"}));
+
+    // A table gone before its grid leaves handlers that do nothing.
+    std::make_unique<method::ResultTable>(*host_, result_, scan_,
+                                          method::ControlState{noAutoClear_, acqData_, kOwner})
+        ->Connect();
+    result_.UserCommand();
+    EXPECT_EQ(result_.CommandLog().size(), 3u);
 }
 
 TEST_F(ResultTableTest, SaveRequest_CancelOrAFailedDialogWritesAndShowsNothing) {
