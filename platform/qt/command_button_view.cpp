@@ -1,0 +1,32 @@
+#include "platform/qt/command_button_view.h"
+
+#include <QPushButton>
+
+#include "platform/qt/view_support.h"
+
+namespace qtview {
+
+CommandButtonView::CommandButtonView(std::shared_ptr<host::CommandButton> model,
+                                     ViewContext context, QWidget* parent)
+    : ControlView(model, std::move(context), parent),
+      command_(std::move(model)),
+      button_(new QPushButton(this)) {
+    // Enter and Esc belong to the form, which clicks its default and cancel buttons.
+    button_->setAutoDefault(false);
+    connect(button_, &QPushButton::clicked, this,
+            [this] { Guard(Context(), [this] { command_->UserClick(); }); });
+    Attach();
+}
+
+void CommandButtonView::RepaintContent() {
+    button_->setText(Q(TextProperty(*command_, "caption")));
+    button_->setDefault(BoolProperty(*command_, "default", false));
+    button_->setGeometry(rect());
+}
+
+void CommandButtonView::resizeEvent(QResizeEvent* event) {
+    ControlView::resizeEvent(event);
+    button_->setGeometry(rect());
+}
+
+}  // namespace qtview

@@ -1,0 +1,103 @@
+#include "platform/qt/form_dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include "platform/qt/form_view.h"
+#include "platform/qt/view_support.h"
+#include "platform/qt/window_registry.h"
+
+namespace qtview {
+namespace {
+
+// The form as the view holds it: shared when the runtime made it, else borrowed.
+std::shared_ptr<host::Form> Hold(host::Form& form) {
+    if (auto* own = dynamic_cast<controls::Form*>(&form)) {
+        try {
+            return own->shared_from_this();
+        } catch (const std::bad_weak_ptr&) {
+        }
+    }
+    return std::shared_ptr<host::Form>(&form, [](host::Form*) {});
+}
+
+}  // namespace
+
+FormDialog::FormDialog(host::Form& form, ViewContext context, QWidget* owner)
+    : QDialog(owner),
+      form_(form),
+      context_(context),
+      content_(new FormView(Hold(form), context, this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setModal(true);
+    setWindowTitle(Q(form.Caption()));
+    if (auto* model = dynamic_cast<controls::Form*>(&form)) {
+        model->OnStateChanged([dialog = QPointer<FormDialog>(this)] {
+            if (dialog) dialog->FollowForm();
+        });
+    }
+}
+
+void FormDialog::FollowForm() noexcept {
+    try {
+        setWindowTitle(Q(form_.Caption()));
+        if (!form_.IsShown() && isVisible()) done(QDialog::Rejected);
+    } catch (...) {
+    }
+}
+
+void FormDialog::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && key == Qt::Key_Enter);
+    if (plain && key == Qt::Key_Escape) {
+        event->accept();
+        Guard(context_, [this] { form_.UserPressEscape(); });
+        return;
+    }
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        Guard(context_, [this] { form_.UserPressEnter(); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FormDialog::closeEvent(QCloseEvent* event) {
+    if (form_.IsShown()) Guard(context_, [this] { form_.UserClose(); });
+    if (form_.IsShown()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void FormDialog::reject() {
+    // Only the form decides when the dialog ends.
+    if (form_.IsShown()) {
+        Guard(context_, [this] { form_.UserClose(); });
+        return;
+    }
+    QDialog::reject();
+}
+
+controls::ModalRunner ModalDialogRunner(ViewContext context) {
+    return [context](host::Form& form) {
+        QWidget* owner = nullptr;
+        if (context.windows != nullptr) {
+            if (auto* model = dynamic_cast<controls::Form*>(&form))
+                owner = context.windows->Widget(model->Owner());
+        }
+        if (owner == nullptr) owner = QApplication::activeWindow();
+        FormDialog dialog(form, context, owner);
+        if (form.IsShown()) dialog.exec();
+    };
+}
+
+}  // namespace qtview

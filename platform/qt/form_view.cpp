@@ -1,0 +1,91 @@
+#include "platform/qt/form_view.h"
+
+#include <QResizeEvent>
+
+#include "platform/controls/form.h"
+#include "platform/qt/view_factory.h"
+#include "platform/qt/view_support.h"
+#include "platform/qt/window_registry.h"
+
+namespace qtview {
+
+FormView::FormView(std::shared_ptr<host::Form> form, ViewContext context, QWidget* parent)
+    : QWidget(parent), form_(std::move(form)), context_(std::move(context)) {
+    setObjectName(Q(form_->Name()));
+    const auto controls = form_->Controls();
+    for (const auto& control : controls)
+        views_.emplace_back(CreateControlView(control, context_, this));
+
+    auto containerOf = [&](const std::string& parentName) -> QWidget* {
+        if (parentName.empty() || host::IEquals(parentName, form_->Name())) return this;
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (views_[i] && views_[i]->IsContainer() &&
+                host::IEquals(controls[i]->Name(), parentName))
+                return views_[i];
+        return this;
+    };
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (!views_[i]) continue;
+        QWidget* container = containerOf(controls[i]->ParentName());
+        if (container != views_[i] && container != views_[i]->parentWidget()) {
+            views_[i]->setParent(container);
+            views_[i]->Refresh();  // a new parent hides the widget; the model says otherwise
+        }
+    }
+    for (const auto& view : views_)
+        if (view && !view->IsContainer()) view->raise();
+
+    if (auto* model = dynamic_cast<controls::Form*>(form_.get())) {
+        model->OnStateChanged([view = QPointer<FormView>(this)] {
+            if (view) view->FollowForm();
+        });
+    }
+    FollowForm();
+    if (context_.windows != nullptr) context_.windows->Register(form_->Handle(), this);
+}
+
+FormView::~FormView() {
+    if (context_.windows != nullptr && context_.windows->Widget(form_->Handle()) == this)
+        context_.windows->Unregister(form_->Handle());
+}
+
+ControlView* FormView::ViewOf(const std::string& name, std::int32_t index) const {
+    const std::int32_t wanted = index < 0 ? -1 : index;
+    for (const auto& view : views_) {
+        if (!view) continue;
+        const auto& model = view->Model();
+        const std::int32_t own = model->InArray() ? model->ArrayIndex() : -1;
+        if (own == wanted && host::IEquals(model->Name(), name)) return view;
+    }
+    return nullptr;
+}
+
+QSize FormView::sizeHint() const {
+    return QSize(Px(form_->Width()), Px(form_->Height()));
+}
+
+void FormView::FollowForm() noexcept {
+    try {
+        const QSize size(Px(form_->Width()), Px(form_->Height()));
+        if (size != this->size()) {
+            sizing_ = true;
+            resize(size);
+            sizing_ = false;
+            updateGeometry();
+        }
+        setWindowTitle(Q(form_->Caption()));
+    } catch (...) {
+        sizing_ = false;
+    }
+}
+
+void FormView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (sizing_) return;
+    const QSize now = event->size();
+    // The form's own size, shown to the nearest pixel, is no resize by a person.
+    if (now == QSize(Px(form_->Width()), Px(form_->Height()))) return;
+    Guard(context_, [&] { form_->UserResize(Twips(now.width()), Twips(now.height())); });
+}
+
+}  // namespace qtview

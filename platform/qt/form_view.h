@@ -1,0 +1,55 @@
+#pragma once
+// The widget tree of a form: one view per control, each placed inside the
+// view of the container its ParentName names (the form itself when it names
+// none, the form, or a control without a view), at its geometry in pixels.
+// The views follow their models' geometry and visibility from then on; the
+// containers lie below the controls they share a container with.
+//
+// The form's size follows the model, and a person resizing the widget resizes
+// the form (UserResize). With a window registry in the context the form's
+// handle names this widget while it exists.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "host/forms.h"
+#include "platform/qt/control_view.h"
+#include "platform/qt/view_context.h"
+
+namespace qtview {
+
+class FormView final : public QWidget {
+    Q_OBJECT
+
+  public:
+    FormView(std::shared_ptr<host::Form> form, ViewContext context, QWidget* parent = nullptr);
+    ~FormView() override;
+
+    host::Form& Model() const { return *form_; }
+    // The view of a control; nullptr when it has none.
+    ControlView* ViewOf(const std::string& name, std::int32_t index = -1) const;
+    template <class View>
+    View* ViewAs(const std::string& name, std::int32_t index = -1) const {
+        return qobject_cast<View*>(ViewOf(name, index));
+    }
+
+    // The form's size in pixels.
+    QSize sizeHint() const override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void FollowForm() noexcept;
+
+    std::shared_ptr<host::Form> form_;
+    ViewContext context_;
+    std::vector<QPointer<ControlView>> views_;
+    bool sizing_ = false;
+};
+
+}  // namespace qtview

@@ -1,0 +1,233 @@
+#include "platform/qt/qt_file_dialogs.h"
+
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "platform/qt/view_support.h"
+#include "platform/qt/window_registry.h"
+
+namespace qtview {
+namespace {
+
+constexpr std::uint32_t kOverwritePrompt = 0x2;
+constexpr std::uint32_t kEnableHook = 0x20;
+constexpr std::uint32_t kShortRequestSize = 76;
+constexpr std::uint32_t kLongRequestSize = 88;
+
+std::string UpToNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
+
+std::optional<std::string> ReadText(const std::string& data, std::size_t& pos) {
+    const std::size_t end = data.find('\0', pos);
+    if (end == std::string::npos) return std::nullopt;
+    std::string text = data.substr(pos, end - pos);
+    pos = end + 1;
+    return text;
+}
+
+// The filter pairs; nullopt when the text does not end in two NULs.
+std::optional<std::vector<std::pair<std::string, std::string>>> FilterPairs(
+    const std::string& filter) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::size_t pos = 0;
+    while (!filter.empty()) {
+        const auto description = ReadText(filter, pos);
+        if (!description) return std::nullopt;
+        if (description->empty()) break;
+        const auto pattern = ReadText(filter, pos);
+        if (!pattern) return std::nullopt;
+        pairs.emplace_back(*description, *pattern);
+        if (pattern->empty()) break;
+    }
+    return pairs;
+}
+
+// "Text (*.txt)" with pattern "*.txt" stays; a description without its
+// patterns gets them in brackets, which is where Qt reads them. Patterns
+// separated by ";" are separated by spaces for Qt.
+QString NameFilter(const std::string& description, const std::string& pattern) {
+    QString patterns = Q(pattern);
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    patterns = patterns.simplified();
+    if (patterns.isEmpty()) patterns = QStringLiteral("*");
+    const QString text = Q(description).trimmed();
+    if (text.endsWith(QLatin1Char(')')) &&
+        text.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
+        return text;
+    return text.isEmpty() ? QLatin1Char('(') + patterns + QLatin1Char(')')
+                          : text + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+std::uint16_t Offset16(std::size_t v) {
+    return static_cast<std::uint16_t>(
+        std::min<std::size_t>(v, std::numeric_limits<std::uint16_t>::max()));
+}
+
+// Calls the request's hook once the dialog has been placed, with a child of
+// the dialog registered for the call, as the platform does on WM_INITDIALOG.
+class HookCaller final : public QObject {
+  public:
+    HookCaller(WindowRegistry& windows, host::OpenFileNameA& request, QWidget& dialog)
+        : windows_(windows), request_(request), dialog_(dialog) {}
+    bool Failed() const { return failed_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &dialog_ && event->type() == QEvent::Show && !called_) {
+            called_ = true;
+            Call();
+        }
+        return false;
+    }
+
+  private:
+    void Call() noexcept {
+        const host::WindowHandle dialog = windows_.NewHandle();
+        windows_.Register(dialog, &dialog_);
+        QWidget child(&dialog_);
+        child.setGeometry(0, 0, 1, 1);
+        const host::WindowHandle hookWindow = windows_.NewHandle();
+        windows_.Register(hookWindow, &child);
+        try {
+            request_.hook(hookWindow, host::kWmInitDialog, 0,
+                          reinterpret_cast<std::intptr_t>(&request_));
+        } catch (...) {
+            failed_ = true;
+        }
+        windows_.Unregister(hookWindow);
+        windows_.Unregister(dialog);
+    }
+
+    WindowRegistry& windows_;
+    host::OpenFileNameA& request_;
+    QWidget& dialog_;
+    bool called_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+std::int32_t QtFileDialogs::Fail(const std::string& reason) {
+    lastFailure_ = reason;
+    return 0;
+}
+
+std::int32_t QtFileDialogs::GetSaveFileNameA(host::OpenFileNameA& request) {
+    lastFailure_.clear();
+    // A platform function: every failure is an answer of 0, never an exception.
+    try {
+        return Show(request);
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return Fail("the dialog failed");
+    }
+}
+
+std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
+    if (request.structSize != kShortRequestSize && request.structSize != kLongRequestSize)
+        return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
+    const auto pairs = FilterPairs(request.filter);
+    if (!pairs) return Fail("the filter does not end in two NULs");
+    if (request.maxFile == 0 || request.file.size() < request.maxFile)
+        return Fail("the file buffer is shorter than its stated size of " +
+                    std::to_string(request.maxFile));
+    const std::string buffer = request.file.substr(0, request.maxFile);
+    if (buffer.find('\0') == std::string::npos)
+        return Fail("the proposed file name is not NUL-terminated within its buffer");
+    const bool hooked = (request.flags & kEnableHook) != 0;
+    if (hooked && request.hook == nullptr) return Fail("the hook flag is set without a hook");
+
+    QFileDialog dialog(windows_.Widget(request.owner), Q(UpToNul(request.title)));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & kOverwritePrompt) == 0);
+    QStringList filters;
+    for (const auto& [description, pattern] : *pairs) filters << NameFilter(description, pattern);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const auto shown = request.filterIndex >= 1 && request.filterIndex <= filters.size()
+                               ? request.filterIndex
+                               : 1;
+        dialog.selectNameFilter(filters[static_cast<int>(shown) - 1]);
+    }
+    const std::string initialDir = UpToNul(request.initialDir);
+    if (!initialDir.empty()) dialog.setDirectory(Q(initialDir));
+    std::string defExt = UpToNul(request.defExt);
+    if (!defExt.empty() && defExt.front() == '.') defExt.erase(0, 1);
+    dialog.setDefaultSuffix(Q(defExt));
+    const std::string proposed = UpToNul(buffer);
+    if (!proposed.empty()) dialog.selectFile(Q(proposed));
+
+    HookCaller hook(windows_, request, dialog);
+    if (hooked) dialog.installEventFilter(&hook);
+    const int answer = dialog.exec();
+    if (hook.Failed()) return Fail("the dialog's hook raised an error");
+    if (answer != QDialog::Accepted) return 0;  // the person cancels
+
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty()) return Fail("the answer names no file");
+    const std::string full = S(chosen.front());
+    if (full.size() + 1 > request.maxFile)
+        return Fail("the chosen path of " + std::to_string(full.size()) +
+                    " characters does not fit the file buffer of " +
+                    std::to_string(request.maxFile));
+    request.file = full + std::string(request.maxFile - full.size(), '\0');
+    const std::string name = S(QFileInfo(chosen.front()).fileName());
+    const std::size_t nameStart = full.size() - name.size();
+    request.fileOffset = Offset16(nameStart);
+    const std::size_t dot = full.find_last_of('.');
+    request.fileExtension =
+        Offset16(dot != std::string::npos && dot >= nameStart ? dot + 1 : full.size());
+    const int filter = filters.indexOf(dialog.selectedNameFilter());
+    if (filter >= 0) request.filterIndex = static_cast<std::uint32_t>(filter + 1);
+    return 1;
+}
+
+bool QtFileDialogs::GetWindowRect(host::WindowHandle window, host::WinRect& rect) {
+    const QWidget* widget = windows_.Widget(window);
+    if (widget == nullptr) return false;
+    QRect r = widget->frameGeometry();
+    if (!widget->isWindow()) r = QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    rect = host::WinRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return true;
+}
+
+host::WindowHandle QtFileDialogs::GetParent(host::WindowHandle window) {
+    const QWidget* widget = windows_.Widget(window);
+    if (widget == nullptr) return 0;
+    // The nearest registered ancestor: the platform's parent of a dialog's child is the dialog.
+    for (const QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget()) {
+        const host::WindowHandle handle = windows_.HandleOf(up);
+        if (handle != 0) return handle;
+    }
+    return 0;
+}
+
+bool QtFileDialogs::MoveWindow(host::WindowHandle window, std::int32_t x, std::int32_t y,
+                               std::int32_t width, std::int32_t height, bool repaint) {
+    QWidget* widget = windows_.Widget(window);
+    if (widget == nullptr || width < 0 || height < 0) return false;
+    if (widget->isWindow()) {
+        // The rectangle is the outer frame, as GetWindowRect gives it.
+        const QRect frame = widget->frameGeometry();
+        const QSize extra = frame.size() - widget->size();
+        widget->move(x, y);
+        const QSize client(width - extra.width(), height - extra.height());
+        if (client != widget->size() && client.isValid()) widget->resize(client);
+    } else {
+        // A child is placed in its parent's client area, as on the platform.
+        widget->setGeometry(x, y, width, height);
+    }
+    if (repaint) widget->update();
+    return true;
+}
+
+}  // namespace qtview

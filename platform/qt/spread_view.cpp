@@ -1,0 +1,106 @@
+#include "platform/qt/spread_view.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "platform/qt/spread_table_model.h"
+#include "platform/qt/view_support.h"
+
+namespace qtview {
+
+SpreadView::SpreadView(std::shared_ptr<host::KVSpread> model, ViewContext context, QWidget* parent)
+    : ControlView(model, context, parent),
+      spread_(std::move(model)),
+      tableModel_(new SpreadTableModel(spread_, context, this)),
+      table_(new QTableView(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(table_);
+    table_->setModel(tableModel_);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    table_->verticalHeader()->setDefaultSectionSize(Px(255));
+    table_->verticalHeader()->setMinimumSectionSize(Px(195));
+    table_->horizontalHeader()->setHighlightSections(false);
+    connect(
+        table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current); });
+    connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] { ShowActiveRow(); });
+    connect(table_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { ShowPopup(position); });
+    Attach();
+}
+
+void SpreadView::RepaintContent() {
+    const host::KVSpread& m = *spread_;
+    table_->verticalHeader()->setVisible(BoolProperty(m, "displayrowcaption", false));
+    table_->setSelectionBehavior(BoolProperty(m, "allowselectrows", false)
+                                     ? QAbstractItemView::SelectRows
+                                     : QAbstractItemView::SelectItems);
+    table_->setSelectionMode(BoolProperty(m, "allowselectmultirows", false)
+                                 ? QAbstractItemView::ExtendedSelection
+                                 : QAbstractItemView::SingleSelection);
+    table_->setContextMenuPolicy(BoolProperty(m, "enablepopup", false) ? Qt::CustomContextMenu
+                                                                       : Qt::NoContextMenu);
+    const int columns = m.ColumnCount();
+    for (int c = 0; c < columns; ++c) {
+        const std::string key = "col(" + std::to_string(c + 1) + ")";
+        table_->setColumnHidden(c, !BoolProperty(m, key + ".visible", true));
+        const int width = m.ColumnWidth(c + 1);
+        const auto applied = appliedWidths_.find(c);
+        if (applied == appliedWidths_.end() || applied->second != width) {
+            table_->setColumnWidth(c, Px(width));
+            appliedWidths_[c] = width;
+        }
+    }
+    for (auto it = appliedWidths_.begin(); it != appliedWidths_.end();)
+        it = it->first >= columns ? appliedWidths_.erase(it) : std::next(it);
+    ShowActiveRow();
+}
+
+void SpreadView::ShowActiveRow() {
+    const int active = spread_->ActiveRow();
+    const QModelIndex current = table_->currentIndex();
+    if ((active > 0 ? active - 1 : -1) == (current.isValid() ? current.row() : -1)) return;
+    showingActiveRow_ = true;
+    if (active > 0 && active <= tableModel_->rowCount()) {
+        const int column = current.isValid() ? current.column() : 0;
+        table_->selectionModel()->setCurrentIndex(
+            tableModel_->index(active - 1, column),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else {
+        table_->selectionModel()->clear();
+    }
+    showingActiveRow_ = false;
+}
+
+void SpreadView::OnCurrentRowChanged(const QModelIndex& current) {
+    if (showingActiveRow_) return;
+    const int row = current.isValid() ? current.row() + 1 : 0;
+    if (row == spread_->ActiveRow()) return;
+    Guard(Context(), [&] { spread_->UserSelectRow(row); });
+}
+
+std::unique_ptr<QMenu> SpreadView::MakePopupMenu(QWidget* parent) {
+    auto menu = std::make_unique<QMenu>(parent);
+    QAction* save = menu->addAction(QStringLiteral("Save..."));
+    save->setObjectName(QStringLiteral("save"));
+    connect(save, &QAction::triggered, this,
+            [this] { Guard(Context(), [this] { spread_->UserSaveRequest(); }); });
+    QAction* command = menu->addAction(QStringLiteral("Command"));
+    command->setObjectName(QStringLiteral("command"));
+    connect(command, &QAction::triggered, this,
+            [this] { Guard(Context(), [this] { spread_->UserCommand(); }); });
+    return menu;
+}
+
+void SpreadView::ShowPopup(const QPoint& position) {
+    if (!BoolProperty(*spread_, "enablepopup", false)) return;
+    auto menu = MakePopupMenu(this);
+    menu->exec(table_->viewport()->mapToGlobal(position));
+}
+
+}  // namespace qtview

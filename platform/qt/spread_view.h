@@ -1,0 +1,45 @@
+#pragma once
+// The grid: a table view over the grid's table model, with row captions when
+// "displayrowcaption" is set, the designed column widths and hidden columns.
+// The person's current row is the grid's active row (UserSelectRow; 0 when
+// none), and the grid's active row set by code is shown without a report.
+// With "enablepopup" the right button opens the grid's own popup menu, whose
+// "Save..." item raises the save request and whose command item the command.
+#include <map>
+#include <memory>
+
+#include "platform/qt/control_view.h"
+
+class QMenu;
+class QModelIndex;
+class QTableView;
+
+namespace qtview {
+
+class SpreadTableModel;
+
+class SpreadView final : public ControlView {
+    Q_OBJECT
+
+  public:
+    SpreadView(std::shared_ptr<host::KVSpread> model, ViewContext context, QWidget* parent);
+
+    QTableView* Table() const { return table_; }
+    SpreadTableModel* TableModel() const { return tableModel_; }
+    // The popup menu with its two items; the caller owns it.
+    std::unique_ptr<QMenu> MakePopupMenu(QWidget* parent);
+
+  private:
+    void RepaintContent() override;
+    void ShowActiveRow();
+    void OnCurrentRowChanged(const QModelIndex& current);
+    void ShowPopup(const QPoint& position);
+
+    std::shared_ptr<host::KVSpread> spread_;
+    SpreadTableModel* tableModel_;
+    QTableView* table_;
+    std::map<int, int> appliedWidths_;  // twips last applied per column, so a person's widths stay
+    bool showingActiveRow_ = false;
+};
+
+}  // namespace qtview
