@@ -104,11 +104,12 @@ void SetupPage::Connect(std::function<void()> setResultColumns, std::function<vo
     kveGain->OnValueChanged([this] { OnGainChanged(); });
     kveAutoLamp->OnValueChanged([this] { OnAutoLampChanged(); });
     ucorve->OnSetupChanged([this] { OnSetupChanged(); });
-    if (auto panel = host::As<host::Panel>(pnlSetup)) {
-        panel->OnMouseDown([this](std::int32_t button, std::int32_t x, std::int32_t y) {
-            OnMouseDown(button, x, y);
-        });
+    const auto panel = host::As<host::Panel>(pnlSetup);
+    if (!panel) {
+        throw host::Error(host::kErrUnexpected, "page control 'PnlSetup' is not a picture box");
     }
+    panel->OnMouseDown(
+        [this](std::int32_t button, std::int32_t x, std::int32_t y) { OnMouseDown(button, x, y); });
     mnuCopyMethod->OnClick([this] {
         if (copyMethod_) copyMethod_();
     });

@@ -46,8 +46,9 @@ class SetupPage {
     // the description lacks clears its range. Lets a failure pass.
     void ApplySetupRanges(const host::ParamDefList& description);
 
-    // Routes every notification of the page to its handler. setResultColumns
-    // rebuilds the result grid's columns; adjustPos opens the adjust dialog.
+    // Routes every notification of the page, the form's resize included, to
+    // its handler; call it once. setResultColumns rebuilds the result grid's
+    // columns; adjustPos opens the adjust dialog. Lets a failure pass.
     void Connect(std::function<void()> setResultColumns, std::function<void()> adjustPos);
     // The action of the context menu's "Copy Method".
     void SetCopyMethodAction(std::function<void()> action);
