@@ -46,12 +46,19 @@ void ErrorRegistry::Check(host::Status status, const std::string& /*filter*/) co
     if (status != 0) throw host::Error(status, MessageText(status));
 }
 
+void ErrorRegistry::NoteRaised(host::Status number, const std::string& text) {
+    std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
+    if (number == 0 || text.empty() || (code >= 1 && code <= static_cast<std::int64_t>(entries_.size()))) return;
+    raised_[number] = text;
+}
+
 std::string ErrorRegistry::MessageText(host::Status number) const {
     if (number == 0) return "No error";
     std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
     if (code >= 1 && code <= static_cast<std::int64_t>(entries_.size())) {
         return entries_[static_cast<std::size_t>(code - 1)].message;
     }
+    if (auto it = raised_.find(number); it != raised_.end()) return it->second;
     switch (number) {
         case host::kErrUnexpected:
             return "Unexpected error";

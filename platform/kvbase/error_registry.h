@@ -9,6 +9,7 @@
 // again returns its code and keeps the first message and flag, so a registry
 // that runs once per control does not pile up duplicates.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ class ErrorRegistry : public host::ErrorService {
 
     static constexpr std::size_t kFailedCommandLimit = 1000;
 
+    void NoteRaised(host::Status number, const std::string& text) override;
+
   private:
     // Index into entries_, or -1.
     std::int32_t Find(const std::string& section, const std::string& key) const;
@@ -52,6 +55,7 @@ class ErrorRegistry : public host::ErrorService {
 
     std::vector<Entry> entries_;
     std::vector<std::string> failed_;
+    std::map<host::Status, std::string> raised_;  // texts of unregistered numbers, latest only
 };
 
 }  // namespace kvbase

@@ -44,6 +44,7 @@ ConsoleProgress::ConsoleProgress(host::Clock& clock, std::ostream& out, std::int
 
 void ConsoleProgress::Wait(double seconds) {
     clock_.Sleep(seconds);
+    if (observer_) observer_();
 }
 
 bool ConsoleProgress::AbortRequested() const {
@@ -58,6 +59,7 @@ void ConsoleProgress::ClearAbort() {
 void ConsoleProgress::ShowProgress(const std::string& text) {
     progress_ = text;
     Print("", text);
+    if (observer_) observer_();
 }
 
 void ConsoleProgress::ShowMessage(const std::string& text) {

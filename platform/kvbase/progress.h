@@ -7,6 +7,7 @@
 // process-wide flag that AbortRequested reads; ClearAbort clears both.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -37,6 +38,9 @@ class ConsoleProgress : public host::ProgressDisplay {
     const std::string& LastStatusText() const { return status_; }
     // Printing is on from the start; the texts are recorded either way.
     void SetVerbose(bool verbose) { verbose_ = verbose; }
+    // Called after every wait and progress text: the host's own view of a
+    // long run (it must not throw).
+    void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
     // Raise host::Error for a value type or control type the host does not
     // know, or a format pattern it cannot write. The definition's name stays
@@ -67,6 +71,7 @@ class ConsoleProgress : public host::ProgressDisplay {
     std::atomic<bool> abort_{false};
     bool verbose_ = true;
     std::string progress_, message_, status_;
+    std::function<void()> observer_;
 };
 
 }  // namespace kvbase

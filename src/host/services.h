@@ -30,6 +30,9 @@ public:
     virtual void Check(Status status, const std::string& filter) const = 0;
     // Message text of an error number, also of numbers it did not register.
     virtual std::string MessageText(Status number) const = 0;
+    // Keeps the text an unregistered error number was last raised with, so
+    // MessageText can give it back after a trap turned the error into a number.
+    virtual void NoteRaised(Status number, const std::string& text) = 0;
     virtual void ReportFailedCommand(const std::string& command) = 0;
     virtual std::vector<std::string> FailedCommands() const = 0;
     // Registered (section, key, message, code) entries, in registration order.

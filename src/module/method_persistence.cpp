@@ -53,7 +53,7 @@ void UCVIZari::ClearMethod() {
         page_->autoLampOn = true;
         SelectFirstItem(host_, *page_->kveAutoLamp);
         ResetMethodPage();
-        results_->SetResultColumns();
+        //X
     } catch (...) {
     }
 }
@@ -111,7 +111,7 @@ host::Status UCVIZari::MethodToPage(host::MethodObject& method) {
         // of the previous position list and a measurement would write past
         // them. Done before the cells, so a table that fails half-way still
         // leaves one column per row.
-        results_->SetResultColumns();
+        //X
         auto& numbers = host_.Numbers();
         for (std::int32_t r = 1; r <= rows; ++r) {
             grid.SetRowCaption(r, numbers.IntToText(r, ""));
@@ -142,7 +142,7 @@ host::Status UCVIZari::PageToMethod(host::MethodObject& method) {
         for (std::int32_t a = 1; a <= setup->Count(); ++a) {
             const auto def = setup->Def(a);
             const bool described = setupDesc_ && setupDesc_->IndexOf(def->id) > 0;
-            if (method::FindEntry(def->id) > 0 && !described) continue;
+            (void)described;
             merged->Add(*def, setup->Value(a));
         }
         method::MergeSetupParams(method, *merged);

@@ -6,6 +6,7 @@
 #include "host/context.h"
 #include "host/error.h"
 #include "method/fl_utils.h"
+#include "method/method_entries.h"
 #include "module/app_name.h"
 #include "module/module_errors.h"
 #include "proxy/corve_proxy.h"
@@ -45,15 +46,18 @@ UCVIZari::UCVIZari() : host_(host::CurrentHost()), form_(BuildPage(host_)), page
     results_ = std::make_unique<method::ResultTable>(host_, *page_->kvsResult, *page_->kvsScan,
                                                      method::ControlState{noAutoClear_, acqData_, form_->Handle()});
     results_->Connect();
+    page_->Connect([this] { results_->SetResultColumns(); }, [this] { AdjustPosition(); });
+    page_->SetCopyMethodAction([this] { CopyMethod(); });
     // Creation steps: the first failure ends them silently; the control is still created.
     EndSilently([&] {
         page_->pgSetup->SetLeft(0);
         page_->pgSetup->SetTop(0);
         page_->pnlResult->SetTop(-30);
+        method::InitEntries();
         CreateInstObjects();
         results_->InitResultTable();
+        page_->InitSetupEntries();
     });
-    form_->OnResize([this] { page_->ApplyLayout(); });
 }
 
 UCVIZari::~UCVIZari() {
@@ -185,6 +189,7 @@ host::Status UCVIZari::UpdateConfigDisplay() {
         u.SetSetupDescription(setupDesc_);
         u.SetMode(2);
         instInfoParams_->TakeValues(*instInfo_->Params());
+        page_->ApplySetupRanges(*setupDesc_);
         page_->ApplyLayout();
     });
 }
@@ -209,7 +214,7 @@ void UCVIZari::HandleMenuCommand(const std::string& pType, const std::string& pC
     results_->HandleMenuCommand(pType, pCommand);
 }
 
-// Every failure is ignored: each control on its own.
+// Every failure is ignored: each control on its own, then the entry table.
 void UCVIZari::ReleaseExtender() {
     for (const auto& control : form_->Controls()) {
         try {
@@ -217,6 +222,13 @@ void UCVIZari::ReleaseExtender() {
         } catch (...) {
         }
     }
+    try {
+        method::ClearEntries();
+    } catch (...) {
+    }
 }
+
+// The "Adjust Pos" button; its dialog comes with the adjust dialog.
+void UCVIZari::AdjustPosition() {}
 
 }  // namespace module

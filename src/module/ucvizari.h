@@ -90,6 +90,7 @@ private:
     host::Status PageToMethod(host::MethodObject& method);
     void SetOnlineResultView(host::MethodObject& method);
     void CopyMethod();  // the "Copy Method" menu item
+    void AdjustPosition();  // the "Adjust Pos" button
     void ReleaseInstObjects() noexcept;
 
     host::Host& host_;

@@ -6,6 +6,7 @@
 // A failure never comes back as 0: a host::Error carrying 0 and every other
 // exception become host::kErrUnexpected.
 #include <exception>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -13,6 +14,10 @@
 #include "host/types.h"
 
 namespace proxy {
+
+// Hands the raised text to the thread's error service, so the number's message
+// text tells what went wrong; never throws.
+void NoteRaised(host::Status number, const std::string& text) noexcept;
 
 template <class F>
 host::Status Trap(F&& body) noexcept {
@@ -24,7 +29,12 @@ host::Status Trap(F&& body) noexcept {
             return static_cast<host::Status>(body());
         }
     } catch (const host::Error& e) {
-        return e.Number() != 0 ? e.Number() : host::kErrUnexpected;
+        const host::Status number = e.Number() != 0 ? e.Number() : host::kErrUnexpected;
+        NoteRaised(number, e.Text());
+        return number;
+    } catch (const std::exception& e) {
+        NoteRaised(host::kErrUnexpected, e.what());
+        return host::kErrUnexpected;
     } catch (...) {
         return host::kErrUnexpected;
     }

@@ -1,0 +1,249 @@
+#include "platform/loader/measurement_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <ostream>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+#include "platform/controls/file_dialogs.h"
+#include "platform/kvbase/atomic_file.h"
+#include "platform/kvbase/progress.h"
+#include "platform/kvbase/sha256.h"
+#include "platform/kvdova/acq_data_file.h"
+#include "platform/kvdova/documents.h"
+#include "platform/kvdova/method_file.h"
+#include "platform/loader/method_check.h"
+
+namespace loader {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr host::Status kErrRun = 0x7FFF0A03;
+
+[[noreturn]] void Refuse(const std::string& text) { throw host::Error(kErrRun, text); }
+
+std::string UtcNow(const char* format) {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, format, &tm);
+    return buf;
+}
+
+std::string UserName() {
+    if (const char* u = std::getenv("USER"); u && *u) return u;
+    if (const char* u = std::getenv("LOGNAME"); u && *u) return u;
+    return "unknown";
+}
+
+std::string Clock(double seconds) {
+    auto s = static_cast<long long>(seconds + 0.5);
+    return fmt::format("{}:{:02}:{:02}", s / 3600, (s / 60) % 60, s % 60);
+}
+
+host::KVSpread& ResultGrid(HostSession& session) {
+    auto grid = host::As<host::KVSpread>(session.Page().Find("KVSResult"));
+    if (!grid) Refuse("the module's page has no result grid");
+    return *grid;
+}
+
+// The host's own view of a long run: sample k of N, position i of n, and the
+// instrument time, read from the acquisition data as results arrive.
+class ProgressView {
+public:
+    ProgressView(std::ostream& out, host::Clock& clock, host::AcqData& data, std::int32_t samples,
+                 std::int32_t positions, bool tty)
+        : out_(out), clock_(clock), data_(data), samples_(samples), positions_(positions), tty_(tty),
+          start_(clock.Now()) {}
+
+    void SetSample(std::int32_t k) { sample_ = k; }
+
+    void Update() noexcept {
+        try {
+            std::int32_t done = data_.ResultCount() - resultsBefore_;
+            if (done == lastDone_ && sample_ == lastSample_) return;
+            lastDone_ = done;
+            lastSample_ = sample_;
+            std::int32_t total = samples_ * positions_;
+            std::int32_t position = positions_ > 0 ? done - (sample_ - 1) * positions_ : 0;
+            double elapsed = clock_.Now() - start_;
+            double remaining = done > 0 ? elapsed / done * (total - done) : 0.0;
+            std::string line = fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample_,
+                                           samples_, std::max(position, 0), positions_, Clock(elapsed),
+                                           Clock(remaining));
+            if (tty_) {
+                out_ << '\r' << line << "   " << std::flush;
+            } else if (position == positions_ || positions_ == 0) {
+                out_ << line << '\n';
+            }
+        } catch (...) {  // the view never disturbs the run
+        }
+    }
+    void Finish() {
+        if (tty_) out_ << '\n';
+    }
+    void StartedWith(std::int32_t results) { resultsBefore_ = results; }
+
+private:
+    std::ostream& out_;
+    host::Clock& clock_;
+    host::AcqData& data_;
+    std::int32_t samples_, positions_;
+    bool tty_;
+    double start_;
+    std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1, resultsBefore_ = 0;
+};
+
+void RequireWritable(const std::string& path, bool overwrite, const char* what) {
+    if (path.empty()) return;
+    std::error_code ec;
+    if (fs::exists(path, ec) && !overwrite) {
+        Refuse(fmt::format("{} '{}' exists already; give --overwrite to replace it", what, path));
+    }
+    auto dir = fs::path(path).parent_path();
+    if (!dir.empty() && !fs::is_directory(dir, ec)) Refuse(fmt::format("the folder of {} '{}' does not exist", what, path));
+}
+
+}  // namespace
+
+bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite) {
+    auto& dialogs = session.Host().HeadlessDialogs();
+    dialogs.SetReplaceExisting(overwrite);
+    dialogs.AnswerPath(fs::absolute(path).string());
+    auto& console = session.Host().Console();
+    std::string before = console.LastMessage();
+    auto writtenBefore = fs::exists(path) ? fs::last_write_time(path) : fs::file_time_type{};
+    ResultGrid(session).UserSaveRequest();
+    std::error_code ec;
+    bool written = fs::exists(path, ec) && fs::last_write_time(path, ec) != writtenBefore;
+    return written && console.LastMessage() == before;
+}
+
+std::string ResultTableText(HostSession& session) {
+    auto& grid = ResultGrid(session);
+    std::string text;
+    auto defs = grid.ColumnDefs();
+    for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c) text += (c > 1 ? "\t" : "") + defs->Item(c)->caption;
+    text += '\n';
+    auto& numbers = session.Host().Numbers();
+    for (std::int32_t r = 1; r <= grid.RowCount(); ++r) {
+        for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c) {
+            auto v = grid.Cell(c, r);
+            std::string cell = v.IsNumeric() ? numbers.DoubleToText(v.ToDouble(), defs->Item(c)->format, 0) : v.ToString();
+            text += (c > 1 ? "\t" : "") + cell;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream& progress) {
+    // Check everything a person could have got wrong before touching the instrument.
+    if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
+    if (o.resultType < 1) Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
+    RequireWritable(o.outPath, o.overwrite, "result table");
+    RequireWritable(o.dataPath, o.overwrite, "acquisition data file");
+    const std::string methodBytes = kvbase::ReadFile(o.methodPath);
+    auto method = kvdova::LoadMethod(o.methodPath);
+    CheckMethodDocument(*method, o.methodPath);
+
+    auto& h = session.Host();
+    auto& control = session.Control();
+    auto& console = h.Console();
+    RunReport report;
+    auto data = h.NewAcqData();
+    const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
+    data->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
+    data->SetRunInfo("startTime", startedAt);
+    data->SetRunInfo("user", UserName());
+    data->SetRunInfo("methodFile", o.methodPath);
+    data->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));
+    data->SetRunInfo("methodName", method->Name());
+    data->SetRunInfo("method", kvdova::MethodToJson(*method));
+    data->SetRunInfo("instrumentType", session.Info()->Type());
+    data->SetRunInfo("instrumentSerial", session.Info()->Serial());
+    auto params = session.Info()->Params();
+    data->SetRunInfo("instrumentFirmware", params->IndexOf("InstFirmRev") > 0 ? params->ValueOf("InstFirmRev").ToString() : "");
+    std::string ids;
+    for (const auto& id : o.sampleIds) ids += (ids.empty() ? "" : ";") + id;
+    data->SetRunInfo("sampleIds", ids);
+
+    session.Require(control.LoadMethod(method), "LoadMethod");
+    control.DisplayPage(1, host::kVTrue);
+    console.ClearAbort();
+    h.Environment().RequestStop(false);
+    const double start = h.GetClock().Now();
+    ProgressView view(progress, h.GetClock(), *data, static_cast<std::int32_t>(o.sampleIds.size()),
+                      method->RowCount(1), o.progress && ::isatty(2));
+    if (o.progress) console.SetObserver([&view] { view.Update(); });
+
+    auto fail = [&](host::Status status) {
+        report.error = status;
+        report.errorText = h.Errors().MessageText(status);
+        report.outcome = console.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
+    };
+    host::Status status = control.InitMeasurement(method, data);
+    if (status != 0) fail(status);
+    const host::ItemGroup group = o.resultType == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
+    for (std::size_t k = 0; status == 0 && k < o.sampleIds.size(); ++k) {
+        const auto sampleNo = static_cast<std::int32_t>(k + 1);
+        data->AddItem(group, sampleNo, o.sampleIds[k]);
+        auto info = h.NewParamSet();
+        host::ParamDef idDef;
+        idDef.id = h.Environment().SampleIdKey();
+        info->Add(idDef, host::Variant(o.sampleIds[k]));
+        view.SetSample(sampleNo);
+        view.StartedWith(0);
+        status = control.MeasureSample(method, o.resultType, sampleNo, info);
+        if (status != 0) {
+            fail(status);
+        } else {
+            ++report.samplesMeasured;
+        }
+    }
+    control.ExitMeasurement(method);  // parks and unlocks, also after a failure or an abort
+    console.SetObserver(nullptr);
+    if (o.progress) view.Finish();
+    control.DisplayPage(1, host::kVFalse);
+    report.instrumentSeconds = h.GetClock().Now() - start;
+
+    data->SetRunInfo("endTime", UtcNow("%Y-%m-%dT%H:%M:%SZ"));
+    data->SetRunInfo("instrumentSeconds", fmt::format("{:.1f}", report.instrumentSeconds));
+    switch (report.outcome) {
+        case RunReport::Outcome::Completed: data->SetRunInfo("outcome", "completed"); break;
+        case RunReport::Outcome::Failed:
+            data->SetRunInfo("outcome", fmt::format("failed: error {}: {}", report.error, report.errorText));
+            break;
+        case RunReport::Outcome::Aborted: data->SetRunInfo("outcome", "aborted by the user"); break;
+    }
+    // What was measured is saved whatever the outcome.
+    if (!o.outPath.empty()) report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite);
+    if (!o.dataPath.empty()) {
+        try {
+            kvdova::SaveAcqData(*data, o.dataPath);
+            report.dataSaved = true;
+        } catch (const host::Error& e) {
+            progress << "orvevizari: " << e.Text() << '\n';
+        }
+    }
+    console.ClearAbort();
+    return report;
+}
+
+void ShowStoredResults(HostSession& session, const std::string& dataPath) {
+    auto data = kvdova::LoadAcqData(dataPath);
+    auto info = data->RunInfo();
+    auto it = info.find("method");
+    if (it == info.end()) Refuse(fmt::format("{}: the file holds no method to lay out its results", dataPath));
+    auto method = kvdova::MethodFromJson(it->second, dataPath + " (method)");
+    session.Require(session.Control().LoadMethod(method), "LoadMethod");
+    session.Require(session.Control().LoadAcqData(data), "LoadAcqData");
+}
+
+}  // namespace loader
