@@ -53,7 +53,7 @@ void UCVIZari::ClearMethod() {
         page_->autoLampOn = true;
         SelectFirstItem(host_, *page_->kveAutoLamp);
         ResetMethodPage();
-        //X
+        results_->SetResultColumns();
     } catch (...) {
     }
 }
@@ -100,6 +100,11 @@ host::Status UCVIZari::MethodToPage(host::MethodObject& method) {
     return proxy::Trap([&] {
         auto& p = *page_;
         p.ucorve->LoadSetup(*method.Params());
+        // The slits and the gain are no method entries: they reach the page
+        // only from the display, which raises no change for a load by code.
+        // Without this the page would show the previous method's slits and
+        // gain beside the loaded positions.
+        p.OnSetupChanged();
         method::EntriesFromMethod(method);  // its status is not examined
         p.autoLampOn = host_.Strings().ItemIndex(p.kveAutoLamp->Value().ToString(),
                                                  p.kveAutoLamp->Range()) == 1;
@@ -111,7 +116,7 @@ host::Status UCVIZari::MethodToPage(host::MethodObject& method) {
         // of the previous position list and a measurement would write past
         // them. Done before the cells, so a table that fails half-way still
         // leaves one column per row.
-        //X
+        results_->SetResultColumns();
         auto& numbers = host_.Numbers();
         for (std::int32_t r = 1; r <= rows; ++r) {
             grid.SetRowCaption(r, numbers.IntToText(r, ""));
@@ -142,7 +147,7 @@ host::Status UCVIZari::PageToMethod(host::MethodObject& method) {
         for (std::int32_t a = 1; a <= setup->Count(); ++a) {
             const auto def = setup->Def(a);
             const bool described = setupDesc_ && setupDesc_->IndexOf(def->id) > 0;
-            (void)described;
+            if (method::FindEntry(def->id) > 0 && !described) continue;
             merged->Add(*def, setup->Value(a));
         }
         method::MergeSetupParams(method, *merged);
