@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -64,22 +65,24 @@ public:
 
     void SetSample(std::int32_t k) { sample_ = k; }
 
+    // A terminal gets one line rewritten in place; a log gets a line per sample.
     void Update() noexcept {
         try {
-            std::int32_t done = data_.ResultCount() - resultsBefore_;
+            if (sample_ < 1) return;
+            const std::int32_t done = data_.ResultCount();
             if (done == lastDone_ && sample_ == lastSample_) return;
+            const bool newSample = sample_ != lastSample_;
             lastDone_ = done;
             lastSample_ = sample_;
-            std::int32_t total = samples_ * positions_;
-            std::int32_t position = positions_ > 0 ? done - (sample_ - 1) * positions_ : 0;
-            double elapsed = clock_.Now() - start_;
-            double remaining = done > 0 ? elapsed / done * (total - done) : 0.0;
+            const std::int32_t total = samples_ * positions_;
+            const std::int32_t position = std::clamp(done - (sample_ - 1) * positions_, 0, positions_);
+            const double elapsed = clock_.Now() - start_;
+            const double remaining = done > 0 ? elapsed / done * (total - done) : 0.0;
             std::string line = fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample_,
-                                           samples_, std::max(position, 0), positions_, Clock(elapsed),
-                                           Clock(remaining));
+                                           samples_, position, positions_, Clock(elapsed), Clock(remaining));
             if (tty_) {
                 out_ << '\r' << line << "   " << std::flush;
-            } else if (position == positions_ || positions_ == 0) {
+            } else if (newSample) {
                 out_ << line << '\n';
             }
         } catch (...) {  // the view never disturbs the run
@@ -88,7 +91,6 @@ public:
     void Finish() {
         if (tty_) out_ << '\n';
     }
-    void StartedWith(std::int32_t results) { resultsBefore_ = results; }
 
 private:
     std::ostream& out_;
@@ -97,7 +99,7 @@ private:
     std::int32_t samples_, positions_;
     bool tty_;
     double start_;
-    std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1, resultsBefore_ = 0;
+    std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1;
 };
 
 void RequireWritable(const std::string& path, bool overwrite, const char* what) {
@@ -199,7 +201,6 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
         idDef.id = h.Environment().SampleIdKey();
         info->Add(idDef, host::Variant(o.sampleIds[k]));
         view.SetSample(sampleNo);
-        view.StartedWith(0);
         status = control.MeasureSample(method, o.resultType, sampleNo, info);
         if (status != 0) {
             fail(status);

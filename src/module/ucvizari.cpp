@@ -228,7 +228,4 @@ void UCVIZari::ReleaseExtender() {
     }
 }
 
-// The "Adjust Pos" button; its dialog comes with the adjust dialog.
-void UCVIZari::AdjustPosition() {}
-
 }  // namespace module
