@@ -31,7 +31,7 @@ struct Position {
 
 struct NewArgs {
     std::string out;
-    std::string positions;
+    std::optional<std::string> positions;
     int plate = 0;
     std::optional<double> ex, em;
     std::string intTime, exSlit, emSlit, gain, autoLamp, lumMode, name;
@@ -59,6 +59,7 @@ bool IsNumber(const std::string& text) {
 // "x,y,ex,em;x,y,ex,em;..." with an optional trailing ";".
 std::vector<Position> ParsePositions(const std::string& text) {
     static const char* kNames[4] = {"x", "y", "ex", "em"};
+    if (Trim(text).empty()) BadInput("--positions: no positions given");
     std::vector<Position> out;
     std::vector<std::string> items;
     std::size_t start = 0;
@@ -71,6 +72,8 @@ std::vector<Position> ParsePositions(const std::string& text) {
     }
     if (items.size() > 1 && Trim(items.back()).empty()) items.pop_back();
     for (std::size_t i = 0; i < items.size(); ++i) {
+        if (Trim(items[i]).empty())
+            BadInput(fmt::format("--positions: position {} is empty", i + 1));
         std::vector<std::string> fields;
         std::string rest = items[i];
         for (std::size_t comma; (comma = rest.find(',')) != std::string::npos;
@@ -172,6 +175,13 @@ void TypeChecked(host::KVEntry& entry, const std::string& option, const std::str
     }
 }
 
+bool SameNumber(const host::Variant& cell, const std::string& text) {
+    double v = 0;
+    const char* end = text.data() + text.size();
+    return cell.IsNumeric() && std::from_chars(text.data(), end, v).ptr == end &&
+           cell.ToDouble() == v;
+}
+
 void TypePositions(loader::HostSession& s, const std::vector<Position>& positions) {
     static const char* kNames[4] = {"x", "y", "excitation", "emission"};
     auto grid = Find<host::KVSpread>(s, "KVSScan");
@@ -187,6 +197,10 @@ void TypePositions(loader::HostSession& s, const std::vector<Position>& position
             }
         }
         for (std::int32_t c = 1; c <= 4; ++c) {
+            // A new row starts as a copy of the one above: like a person, type
+            // only what differs. Row 1 is typed whole, so the setup display
+            // takes its wavelengths.
+            if (row > 1 && SameNumber(grid->Cell(c, row), positions[i].cells[c - 1])) continue;
             try {
                 grid->UserEditCell(c, row, host::Variant(positions[i].cells[c - 1]));
             } catch (const host::Error& e) {
@@ -221,7 +235,7 @@ loader::SessionOptions Session(const Common& common) {
 int New(const Common& common) {
     // Everything a person could have mistyped is checked before the module starts.
     std::vector<Position> positions;
-    if (!gNew.positions.empty()) positions = ParsePositions(gNew.positions);
+    if (gNew.positions) positions = ParsePositions(*gNew.positions);
     if (gNew.plate != 0)
         positions = PlatePositions(gNew.plate, gNew.ex.value_or(400), gNew.em.value_or(500));
 
@@ -278,7 +292,7 @@ int Show(const Common& common) {
     for (const char* name : {"KVEIntTime", "KVEExSlit", "KVEEmSlit", "KVEGain", "KVEAutoLamp"}) {
         auto e = Find<host::KVEntry>(s, name);
         const std::string unit = e->Property("unit").ToString();
-        std::cout << fmt::format("  {:<12}{}{}\n", Caption(*e) + ":",
+        std::cout << fmt::format("  {:<26}{}{}\n", Caption(*e) + ":",
                                  Shown(s, e->Value(), e->Definition()),
                                  unit.empty() ? "" : " " + unit);
     }
@@ -287,7 +301,8 @@ int Show(const Common& common) {
     auto setup = Find<host::UCORVE>(s, "UCORVE")->CurrentSetup();
     for (std::int32_t i = 1; i <= setup->Count(); ++i) {
         const auto def = setup->Def(i);
-        std::cout << fmt::format("  {:<12}{}{}\n", def->id + ":", Shown(s, setup->Value(i), *def),
+        const std::string name = def->name.empty() ? def->id : def->name;
+        std::cout << fmt::format("  {:<26}{}{}\n", name + ":", Shown(s, setup->Value(i), *def),
                                  def->unit.empty() ? "" : " " + def->unit);
     }
 
