@@ -70,15 +70,21 @@ ReferenceHost::~ReferenceHost() = default;
 host::ErrorService& ReferenceHost::Errors() { return impl_->errors; }
 host::TextCatalog& ReferenceHost::Texts() { return impl_->catalog; }
 host::NumberFormat& ReferenceHost::Numbers() { return impl_->numbers; }
-host::ProgressDisplay& ReferenceHost::Progress() { return impl_->progress; }
+host::ProgressDisplay& ReferenceHost::Progress() {
+    return progress_ ? *progress_ : static_cast<host::ProgressDisplay&>(impl_->progress);
+}
 host::StringTools& ReferenceHost::Strings() { return impl_->strings; }
 host::AcqEnvironment& ReferenceHost::Environment() { return impl_->environment; }
 host::MathTools& ReferenceHost::Math() { return impl_->math; }
 host::PathTools& ReferenceHost::Paths() { return impl_->paths; }
 host::Clock& ReferenceHost::GetClock() { return *impl_->clock; }
 host::ControlFactory& ReferenceHost::Controls() { return impl_->controlFactory; }
-host::Clipboard& ReferenceHost::GetClipboard() { return impl_->clipboard; }
-host::FileDialogs& ReferenceHost::Dialogs() { return impl_->dialogs; }
+host::Clipboard& ReferenceHost::GetClipboard() {
+    return clipboard_ ? *clipboard_ : static_cast<host::Clipboard&>(impl_->clipboard);
+}
+host::FileDialogs& ReferenceHost::Dialogs() {
+    return dialogs_ ? *dialogs_ : static_cast<host::FileDialogs&>(impl_->dialogs);
+}
 host::InstrumentServerFactory& ReferenceHost::Instruments() { return impl_->instruments; }
 
 std::shared_ptr<host::PageList> ReferenceHost::NewPageList() { return kvdova::NewPageList(); }

@@ -63,6 +63,13 @@ public:
     std::shared_ptr<host::InstrumentInfo> NewInstrumentInfo() override;
     std::shared_ptr<host::AcqData> NewAcqData() override;
 
+    // A desktop host replaces the terminal's progress display, save dialog and
+    // clipboard with its own (nullptr returns to the stand-in). They must
+    // outlive every control created with this host.
+    void UseProgress(host::ProgressDisplay* progress) { progress_ = progress; }
+    void UseDialogs(host::FileDialogs* dialogs) { dialogs_ = dialogs; }
+    void UseClipboard(host::Clipboard* clipboard) { clipboard_ = clipboard; }
+
     // The concrete stand-ins, for hosts and tests that steer them.
     kvbase::ConsoleProgress& Console();
     controls::HeadlessFileDialogs& HeadlessDialogs();
@@ -72,6 +79,9 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    host::ProgressDisplay* progress_ = nullptr;
+    host::FileDialogs* dialogs_ = nullptr;
+    host::Clipboard* clipboard_ = nullptr;
 };
 
 }  // namespace loader
