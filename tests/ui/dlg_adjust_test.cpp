@@ -126,25 +126,19 @@ TEST_F(DlgAdjustTest, Steps_FollowTheSelectedOptionWithoutLimitsAndDefaultToTwoT
     EXPECT_EQ(dialog->YPos(), -2.0);
 }
 
-TEST_F(DlgAdjustTest, FailedMoves_ShowTheirMessageKeepTheEntriesAndTheDialogOpen) {
-    host_->server->synch["SetM WPR.POS=10.2;10.0"] = {"Jammed:the stage is jammed", ""};
+TEST_F(DlgAdjustTest, AFailingServerCall_IsShownAndTheNextPressMovesAgain) {
+    // An error reply is the scenario tests' (simulator fault rules); here the call itself fails.
+    host_->server->failing.insert("ExecSynch");
     auto dialog = Run(10, 10, [&](host::Form& f) {
         Press(f, kRight);
         EXPECT_TRUE(f.IsShown());
         EXPECT_EQ(Shown(f, "KVEPosX"), 10.2);
-        EXPECT_NE(StatusText().find("the stage is jammed"), std::string::npos) << StatusText();
-
-        host_->server->failing.insert("ExecSynch");  // the server call itself fails
-        Press(f, kRight);
         EXPECT_NE(StatusText().find("failed"), std::string::npos) << StatusText();
         host_->server->failing.clear();
-
-        Press(f, kDown);  // the next press moves again
+        Press(f, kRight);
         Click(f, "OKButton");
     });
-    EXPECT_EQ(Sent(), (Commands{"SetM WPR.POS=10.2;10.0", "SetM WPR.POS=10.4;10.0",
-                                "SetM WPR.POS=10.4;10.2"}));
-    EXPECT_TRUE(dialog->Accepted());
+    EXPECT_EQ(Sent(), (Commands{"SetM WPR.POS=10.2;10.0", "SetM WPR.POS=10.4;10.0"}));
     EXPECT_EQ(dialog->XPos(), 10.0 + 0.2 + 0.2);
 }
 
