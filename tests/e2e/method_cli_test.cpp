@@ -71,7 +71,7 @@ TEST_F(MethodCli, PlateLaysOutEveryWellRowByRowAndWritesTheSameFileTwice) {
     }
     EXPECT_EQ(a->Params()->ValueOf("ExWl").ToDouble(), 485);  // the display follows position 1
 
-    // The simulated instrument reports the session's start as its last
+    // The simulated instrument reports the time of the run as its last
     // validation; everything else must be byte for byte the same.
     loader::ReferenceHost host(loader::HostOptions{});
     const std::string validated = host.Environment().LastValidationKey();
