@@ -14,7 +14,8 @@ constexpr host::Status kErrNoAcqData = 0x7FFF0903;
 }  // namespace
 
 proxy::CORVEProxy& UCVIZari::Proxy() {
-    if (!proxy_) throw host::Error(kErrNoInstrument, "no instrument: SetInstrument(1, ...) was not called");
+    if (!proxy_)
+        throw host::Error(kErrNoInstrument, "no instrument: SetInstrument(1, ...) was not called");
     return *proxy_;
 }
 
@@ -28,12 +29,15 @@ host::Status UCVIZari::InitMeasurement(std::shared_ptr<host::MethodObject> pMeth
     return PrepareMeasurement(pMethod, pAcqData);
 }
 
-host::Status UCVIZari::MeasureSample(std::shared_ptr<host::MethodObject> pMethod, host::ResultType pResType,
-                                     std::int32_t pSampleNo, std::shared_ptr<host::ParamSet> pSampleInfo) {
+host::Status UCVIZari::MeasureSample(std::shared_ptr<host::MethodObject> pMethod,
+                                     host::ResultType pResType, std::int32_t pSampleNo,
+                                     std::shared_ptr<host::ParamSet> pSampleInfo) {
     return MeasurePositions(pMethod, pResType, pSampleNo, pSampleInfo);
 }
 
-host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) { return FinishMeasurement(); }
+host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) {
+    return FinishMeasurement();
+}
 
 // Traps every failure, stops at it and returns its number; nothing is undone
 // (the lock stays held, a lamp switched off stays off).
@@ -76,7 +80,8 @@ host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject
     host::Status status = proxy::Trap([&] {
         auto& errors = host_.Errors();
         auto& numbers = host_.Numbers();
-        if (!sampleInfo) throw host::Error(host::kErrUnexpected, "MeasureSample needs the sample information");
+        if (!sampleInfo)
+            throw host::Error(host::kErrUnexpected, "MeasureSample needs the sample information");
         if (!method) throw host::Error(host::kErrUnexpected, "MeasureSample needs a method");
         std::string id = sampleInfo->ValueOf(host_.Environment().SampleIdKey()).ToString();
         if (noAutoClear_) id = AcqDataOrRaise().Text() + "." + id;
@@ -96,8 +101,12 @@ host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject
         };
         std::string answer;
         for (std::int32_t i = 1; i <= n; ++i) {
-            errors.Check(proxy.ExecCommandSynch("SetM WPR.POS=" + cellText(1, i) + ";" + cellText(2, i), answer), "*");
-            errors.Check(proxy.ExecCommandAsynch("SetM WL=" + cellText(3, i) + ";" + cellText(4, i), answer), "*");
+            errors.Check(proxy.ExecCommandSynch(
+                             "SetM WPR.POS=" + cellText(1, i) + ";" + cellText(2, i), answer),
+                         "*");
+            errors.Check(
+                proxy.ExecCommandAsynch("SetM WL=" + cellText(3, i) + ";" + cellText(4, i), answer),
+                "*");
             errors.Check(ReadIntensity(*record), "*");
             AcqDataOrRaise().AddResult(sampleNo, i, resType, *record, 0);
             grid.SetCell(1 + i, row, host::Variant(record->Value(1)));
