@@ -115,7 +115,10 @@ std::string PropertyTable::Validate(const Property& property, const std::string&
     if (!ParseNumber(value, v)) {
         return ErrorReply(key::kBadNumber, fmt::format("{}={}", def.id, value));
     }
-    if (!kvbase::InRange(range, host::Variant(v))) {
+    // Excitation at 0 nm is the grating's zero order: white light on the
+    // sample, which a person uses to see where the reader stands.
+    const bool zeroOrder = host::IEquals(def.id, "ExWl") && v == 0.0;
+    if (!zeroOrder && !kvbase::InRange(range, host::Variant(v))) {
         return ErrorReply(key::kOutOfRange,
                           fmt::format("{}={} is outside {}", def.id, value, def.range));
     }
