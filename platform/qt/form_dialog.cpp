@@ -11,26 +11,9 @@
 #include "platform/qt/window_registry.h"
 
 namespace qtview {
-namespace {
-
-// The form as the view holds it: shared when the runtime made it, else borrowed.
-std::shared_ptr<host::Form> Hold(host::Form& form) {
-    if (auto* own = dynamic_cast<controls::Form*>(&form)) {
-        try {
-            return own->shared_from_this();
-        } catch (const std::bad_weak_ptr&) {
-        }
-    }
-    return std::shared_ptr<host::Form>(&form, [](host::Form*) {});
-}
-
-}  // namespace
 
 FormDialog::FormDialog(host::Form& form, ViewContext context, QWidget* owner)
-    : QDialog(owner),
-      form_(form),
-      context_(context),
-      content_(new FormView(Hold(form), context, this)) {
+    : QDialog(owner), form_(form), context_(context), content_(new FormView(form, context, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content_);

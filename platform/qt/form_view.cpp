@@ -8,9 +8,23 @@
 #include "platform/qt/window_registry.h"
 
 namespace qtview {
+namespace {
 
-FormView::FormView(std::shared_ptr<host::Form> form, ViewContext context, QWidget* parent)
-    : QWidget(parent), form_(std::move(form)), context_(std::move(context)) {
+std::shared_ptr<host::Form> Hold(host::Form& form) {
+    if (auto* own = dynamic_cast<controls::Form*>(&form)) {
+        try {
+            return own->shared_from_this();
+        } catch (const std::bad_weak_ptr&) {
+            // Not held by a shared pointer: borrowed like any other form.
+        }
+    }
+    return std::shared_ptr<host::Form>(&form, [](host::Form*) {});
+}
+
+}  // namespace
+
+FormView::FormView(host::Form& form, ViewContext context, QWidget* parent)
+    : QWidget(parent), form_(Hold(form)), context_(std::move(context)) {
     setObjectName(Q(form_->Name()));
     const auto controls = form_->Controls();
     for (const auto& control : controls)

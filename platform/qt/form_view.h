@@ -26,7 +26,9 @@ class FormView final : public QWidget {
     Q_OBJECT
 
   public:
-    FormView(std::shared_ptr<host::Form> form, ViewContext context, QWidget* parent = nullptr);
+    // Holds a form of the forms runtime while the view exists; any other form
+    // must outlive the view.
+    FormView(host::Form& form, ViewContext context, QWidget* parent = nullptr);
     ~FormView() override;
 
     host::Form& Model() const { return *form_; }

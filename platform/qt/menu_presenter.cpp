@@ -29,7 +29,12 @@ controls::MenuPresenter QtMenuPresenter() {
             actions.emplace_back(action, item);
         }
         if (actions.empty()) return;
-        QAction* chosen = popup.exec(QCursor::pos());
+        // The item is clicked once the menu has closed, outside Qt's signal
+        // delivery, so that its failure reaches the caller as it should.
+        QAction* chosen = nullptr;
+        QObject::connect(&popup, &QMenu::triggered,
+                         [&chosen](QAction* action) { chosen = action; });
+        popup.exec(QCursor::pos());
         for (const auto& [action, item] : actions)
             if (action == chosen) item->UserClick();
     };
