@@ -1,7 +1,5 @@
 #include "platform/loader/host_session.h"
 
-#include <chrono>
-
 #include <fmt/format.h>
 
 #include "host/error.h"
@@ -11,14 +9,9 @@
 namespace loader {
 namespace {
 
-constexpr host::Status kErrSession = 0x7FFF0A02;
-
-// Days since 1899-12-30 of the current time.
-host::Date Today() {
-    using namespace std::chrono;
-    auto days = duration<double, std::ratio<86400>>(system_clock::now().time_since_epoch()).count();
-    return host::Date{days + 25569.0};
-}
+// The simulated instrument was last validated on 2026-11-02 (days since
+// 1899-12-30): a fixed date, so a method written twice is the same file.
+constexpr host::Date kSimulatedValidation{46328.0};
 
 }  // namespace
 
@@ -44,7 +37,7 @@ std::shared_ptr<host::InstrumentInfo> SimulatedInstrumentInfo(ReferenceHost& h) 
     add(env.InstNameKey(), host::kTypeText, host::Variant("Simulated plate reader"));
     add(env.InstIdKey(), host::kTypeText, host::Variant(text("InstSerial")));
     add(env.InstTypeKey(), host::kTypeText, host::Variant(text("InstType")));
-    add(env.LastValidationKey(), host::kTypeDate, host::Variant(Today()));
+    add(env.LastValidationKey(), host::kTypeDate, host::Variant(kSimulatedValidation));
     add("InstFirmRev", host::kTypeText, host::Variant(text("Firmware")));
     return info;
 }

@@ -158,6 +158,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     auto& h = session.Host();
     auto& control = session.Control();
     auto& console = h.Console();
+    auto& display = h.Progress();  // the terminal's, or a desktop host's own
     RunReport report;
     auto data = h.NewAcqData();
     const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
@@ -178,7 +179,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
 
     session.Require(control.LoadMethod(method), "LoadMethod");
     control.DisplayPage(1, host::kVTrue);
-    console.ClearAbort();
+    display.ClearAbort();
     h.Environment().RequestStop(false);
     const double start = h.GetClock().Now();
     ProgressView view(progress, h.GetClock(), *data, static_cast<std::int32_t>(o.sampleIds.size()),
@@ -188,7 +189,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     auto fail = [&](host::Status status) {
         report.error = status;
         report.errorText = h.Errors().MessageText(status);
-        report.outcome = console.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
+        report.outcome = display.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
     };
     host::Status status = control.InitMeasurement(method, data);
     if (status != 0) fail(status);
@@ -233,7 +234,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
             progress << "orvevizari: " << e.Text() << '\n';
         }
     }
-    console.ClearAbort();
+    display.ClearAbort();
     return report;
 }
 

@@ -1,0 +1,45 @@
+// orvevizari-studio: the module's page in a window.
+#include <QApplication>
+#include <QTimer>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "host/error.h"
+#include "main_window.h"
+
+int main(int argc, char** argv) {
+    CLI::App cli{"orvevizari-studio - the acquisition module in a window"};
+    studio::StudioOptions options;
+    std::string method, screenshot;
+    int demoSamples = 0;
+    cli.add_option("--library", options.library, "component library to load")->capture_default_str();
+    cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")->capture_default_str();
+    cli.add_option("--method", method, "open this method file")->check(CLI::ExistingFile);
+    cli.add_option("--demo-run", demoSamples, "measure N samples at once on the virtual clock");
+    cli.add_option("--screenshot", screenshot, "save a picture of the window to this PNG file and quit");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
+    }
+    options.virtualClock = demoSamples > 0 || !screenshot.empty();
+    QApplication app(argc, argv);
+    try {
+        studio::MainWindow window(options);
+        window.resize(900, 640);
+        if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
+        window.show();
+        if (demoSamples > 0 && !window.Measure(demoSamples)) return 1;
+        if (!screenshot.empty()) {
+            QTimer::singleShot(200, [&] {
+                window.grab().save(QString::fromStdString(screenshot));
+                app.quit();
+            });
+        }
+        return app.exec();
+    } catch (const host::Error& e) {
+        std::cerr << "orvevizari-studio: " << e.Text() << "\n";
+        return 2;
+    }
+}
