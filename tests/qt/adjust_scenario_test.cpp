@@ -1,0 +1,149 @@
+// A person on the setup page in a window: inserts a position, types a
+// wavelength, steers the reader with "Adjust Pos" and reads the row back.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include "module/class_factory.h"
+#include "module/ucvizari.h"
+#include "platform/kvdova/documents.h"
+#include "platform/loader/host_session.h"
+#include "platform/qnserver/server_factory.h"
+#include "platform/qt/command_button_view.h"
+#include "platform/qt/form_dialog.h"
+#include "platform/qt/form_view.h"
+#include "platform/qt/pic_button_view.h"
+#include "platform/qt/spread_table_model.h"
+#include "platform/qt/spread_view.h"
+#include "qt/qt_support.h"
+
+namespace {
+
+using qtview::SpreadTableModel;
+
+class AdjustScenarioTest : public qttest::QtTest {
+  protected:
+    void SetUp() override {
+        host_ = std::make_shared<qttest::QtTestHost>();
+        auto& reference = host_->Reference();
+        reference.Simulator().GetInstrument().GetTranscript().SetStream(&transcript_);
+        reference.Factory().SetModalRunner(qtview::ModalDialogRunner(Context()));
+        control_ = module::TheClassFactory().CreateInstance(host_);
+        auto rights = kvdova::NewUserRights({{"CProcess", "Create"}});
+        auto config = kvdova::NewUserConfig();
+        host::ParamDef d;
+        d.id = "AutoClearResults";
+        d.dataType = host::kTypeBoolean;
+        config->Settings()->Add(d, host::Variant(true));
+        ASSERT_EQ(control_->SetupModule(config, rights), 0);
+        ASSERT_EQ(control_->SetInstrument(1, loader::SimulatedInstrumentInfo(reference)), 0);
+        ASSERT_EQ(control_->UpdateConfigDisplay(), 0);
+        control_->ClearMethod();
+        control_->DisplayPage(1, host::kVFalse);
+        page_ = std::make_unique<qtview::FormView>(control_->Surface(), Context());
+        page_->show();
+        grid_ = page_->ViewAs<qtview::SpreadView>("KVSScan");
+        ASSERT_NE(grid_, nullptr);
+    }
+    void TearDown() override {
+        page_.reset();
+        control_->ReleaseExtender();
+        control_.reset();
+        host::SetCurrentHost(nullptr);
+    }
+    qtview::ViewContext Context() { return reports_.Context(&host_->Windows()); }
+
+    void Click(const char* button) {
+        auto* view = page_->ViewAs<qtview::PicButtonView>(button);
+        ASSERT_NE(view, nullptr) << button;
+        QTest::mouseClick(view->Button(), Qt::LeftButton);
+    }
+    QModelIndex Cell(int col, int row) { return grid_->TableModel()->index(row - 1, col - 1); }
+    double Value(int col, int row) {
+        return Cell(col, row).data(SpreadTableModel::kValueRole).toDouble();
+    }
+    void SelectRow(int row) {
+        QTableView& table = *grid_->Table();
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
+                          table.visualRect(Cell(1, row)).center());
+    }
+    void Type(int col, int row, const QString& text) {
+        QTableView& table = *grid_->Table();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        table.setCurrentIndex(Cell(col, row));
+        table.edit(Cell(col, row));
+        auto* editor = table.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    // In the open dialog: presses the arrows (1 left, 2 up, 3 right, 4 down), then ends it.
+    void InDialog(std::vector<int> arrows, const char* end) {
+        qttest::WhenModal([arrows, end](QWidget* dialog) {
+            for (int index : arrows) {
+                auto* arrow = dialog->findChild<qtview::PicButtonView*>(
+                    QString("KVPAlignWPR(%1)").arg(index));
+                ASSERT_NE(arrow, nullptr);
+                QTest::mouseClick(arrow->Button(), Qt::LeftButton);
+            }
+            auto* button = dialog->findChild<qtview::CommandButtonView*>(end);
+            ASSERT_NE(button, nullptr);
+            QTest::mouseClick(button->Button(), Qt::LeftButton);
+        });
+    }
+
+    std::shared_ptr<qttest::QtTestHost> host_;
+    std::ostringstream transcript_;
+    qttest::Reports reports_;
+    std::shared_ptr<host::IUCVIZari> control_;
+    std::unique_ptr<qtview::FormView> page_;
+    qtview::SpreadView* grid_ = nullptr;
+};
+
+TEST_F(AdjustScenarioTest, AdjustPos_WritesTheUnroundedSumsIntoTheRowOnOk) {
+    ASSERT_EQ(grid_->TableModel()->rowCount(), 1);
+    Click("KVPAddPos");
+    ASSERT_EQ(grid_->TableModel()->rowCount(), 2);
+    EXPECT_EQ(grid_->TableModel()->headerData(1, Qt::Vertical).toString(), "2");
+    Type(4, 2, "520");
+    EXPECT_EQ(Value(4, 2), 520.0);
+
+    SelectRow(2);
+    ASSERT_TRUE(page_->ViewAs<qtview::PicButtonView>("KVPAdjust")->Button()->isEnabled());
+    InDialog({3, 3, 4}, "OKButton");
+    Click("KVPAdjust");
+
+    EXPECT_EQ(Value(1, 2), 10.0 + 0.2 + 0.2);
+    EXPECT_EQ(Value(2, 2), 10.0 + 0.2);
+    EXPECT_EQ(Value(3, 2), 400.0);
+    EXPECT_EQ(Value(4, 2), 520.0);
+    EXPECT_EQ(Value(1, 1), 10.0);
+    const std::string sent = transcript_.str();
+    const auto first = sent.find("> SetM WPR.POS=10.2;10.0");
+    const auto second = sent.find("> SetM WPR.POS=10.4;10.0");
+    const auto third = sent.find("> SetM WPR.POS=10.4;10.2");
+    ASSERT_NE(first, std::string::npos) << sent;
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+    EXPECT_NE(third, std::string::npos);
+    EXPECT_TRUE(reports_.texts.empty());
+}
+
+TEST_F(AdjustScenarioTest, AdjustPos_CancelLeavesTheRowWhileTheReaderStaysMoved) {
+    SelectRow(1);
+    InDialog({1, 2}, "CancelButton");
+    Click("KVPAdjust");
+    EXPECT_EQ(Value(1, 1), 10.0);
+    EXPECT_EQ(Value(2, 1), 10.0);
+    EXPECT_NE(transcript_.str().find("> SetM WPR.POS=9.8;9.8"), std::string::npos);
+}
+
+}  // namespace
