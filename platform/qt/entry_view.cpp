@@ -119,15 +119,17 @@ void EntryView::CommitItem(int index) {
 }
 
 void EntryView::CommitCheck(bool checked) {
-    const host::KVEntry& m = *entry_;
-    host::Variant value(checked);
-    if (m.DataType() != host::kTypeBoolean) {
-        // A text entry with a two-item list holds its first item for ticked.
-        const auto items = ListItems(m.Range());
-        value = items.size() == 2 ? host::Variant(items[checked ? 0 : 1])
-                                  : host::Variant(checked ? "True" : "False");
-    }
-    Guard(Context(), [&] { entry_->UserSetValue(value); });
+    Guard(Context(), [&] {
+        const host::KVEntry& m = *entry_;
+        host::Variant value(checked);
+        if (m.DataType() != host::kTypeBoolean) {
+            // A text entry with a two-item list holds its first item for ticked.
+            const auto items = ListItems(m.Range());
+            value = items.size() == 2 ? host::Variant(items[checked ? 0 : 1])
+                                      : host::Variant(checked ? "True" : "False");
+        }
+        entry_->UserSetValue(value);
+    });
     // A refused or unchanged value shows the entry's own state again.
     Refresh();
 }

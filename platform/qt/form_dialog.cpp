@@ -53,8 +53,12 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void FormDialog::closeEvent(QCloseEvent* event) {
-    if (form_.IsShown()) Guard(context_, [this] { form_.UserClose(); });
-    if (form_.IsShown()) {
+    bool stillShown = false;
+    Guard(context_, [&] {
+        if (form_.IsShown()) form_.UserClose();
+        stillShown = form_.IsShown();
+    });
+    if (stillShown) {
         event->ignore();
         return;
     }
@@ -63,11 +67,12 @@ void FormDialog::closeEvent(QCloseEvent* event) {
 
 void FormDialog::reject() {
     // Only the form decides when the dialog ends.
-    if (form_.IsShown()) {
-        Guard(context_, [this] { form_.UserClose(); });
-        return;
-    }
-    QDialog::reject();
+    bool stillShown = false;
+    Guard(context_, [&] {
+        if (form_.IsShown()) form_.UserClose();
+        stillShown = form_.IsShown();
+    });
+    if (!stillShown && isVisible()) QDialog::reject();
 }
 
 controls::ModalRunner ModalDialogRunner(ViewContext context) {

@@ -59,8 +59,12 @@ FormView::FormView(host::Form& form, ViewContext context, QWidget* parent)
 }
 
 FormView::~FormView() {
-    if (context_.windows != nullptr && context_.windows->Widget(form_->Handle()) == this)
-        context_.windows->Unregister(form_->Handle());
+    try {
+        if (context_.windows != nullptr && context_.windows->Widget(form_->Handle()) == this)
+            context_.windows->Unregister(form_->Handle());
+    } catch (...) {
+        // A handle that cannot be read was never registered by this view.
+    }
 }
 
 ControlView* FormView::ViewOf(const std::string& name, std::int32_t index) const {

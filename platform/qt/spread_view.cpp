@@ -61,8 +61,13 @@ void SpreadView::RepaintContent() {
     ShowActiveRow();
 }
 
-void SpreadView::ShowActiveRow() {
-    const int active = spread_->ActiveRow();
+void SpreadView::ShowActiveRow() noexcept {
+    int active = 0;
+    try {
+        active = spread_->ActiveRow();
+    } catch (...) {
+        return;  // the selection shown stays as it is
+    }
     const QModelIndex current = table_->currentIndex();
     if ((active > 0 ? active - 1 : -1) == (current.isValid() ? current.row() : -1)) return;
     showingActiveRow_ = true;
@@ -80,8 +85,9 @@ void SpreadView::ShowActiveRow() {
 void SpreadView::OnCurrentRowChanged(const QModelIndex& current) {
     if (showingActiveRow_) return;
     const int row = current.isValid() ? current.row() + 1 : 0;
-    if (row == spread_->ActiveRow()) return;
-    Guard(Context(), [&] { spread_->UserSelectRow(row); });
+    Guard(Context(), [&] {
+        if (row != spread_->ActiveRow()) spread_->UserSelectRow(row);
+    });
 }
 
 std::unique_ptr<QMenu> SpreadView::MakePopupMenu(QWidget* parent) {

@@ -31,7 +31,7 @@ class SpreadView final : public ControlView {
 
   private:
     void RepaintContent() override;
-    void ShowActiveRow();
+    void ShowActiveRow() noexcept;
     void OnCurrentRowChanged(const QModelIndex& current);
     void ShowPopup(const QPoint& position);
 
