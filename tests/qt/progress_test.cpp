@@ -96,15 +96,6 @@ TEST_F(QtProgressTest, Texts_GoToTheStatusBarAndMessagesToTheirSink) {
     EXPECT_EQ(progress_.LastMessage(), "The table was not saved.");
 }
 
-TEST_F(QtProgressTest, Definitions_AreMadeAsTheHostMakesThem) {
-    auto def = progress_.CreateResultDef("Int", host::kTypeNumber, "Int", "#", "0.000");
-    EXPECT_EQ(def->format, "0.000");
-    EXPECT_THROW(progress_.CreateResultDef("Int", 3, "Int", "#", "0.000"), host::Error);
-    EXPECT_THROW(progress_.CreateParamDef("X", host::kTypeNumber, "", "", 2, "", "", "", false,
-                                          false, false),
-                 host::Error);
-}
-
 TEST_F(QtProgressTest, Clipboard_HoldsPlainTextAsWritten) {
     qtview::QtClipboard clipboard;
     clipboard.SetText("ExSlit\t5 nm\nLamp\tOn µ\n");

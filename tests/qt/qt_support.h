@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the Qt view tests: the offscreen application, a recorder of
 // reported failures, control models made by the real factory, a host whose
-// progress display, save dialog and clipboard are the Qt ones, and helpers
+// progress display, save dialog and clipboard are the Qt ones, and functions
 // that act on a modal dialog or popup once it is open.
 #include <gtest/gtest.h>
 

@@ -196,14 +196,4 @@ TEST_F(SpreadViewTest, PopupMenu_SaveItemRaisesTheSaveRequestAndTheOtherTheComma
     EXPECT_EQ(Table().contextMenuPolicy(), Qt::NoContextMenu);
 }
 
-TEST_F(SpreadViewTest, ADisabledGrid_TakesNoSaveRequestAndSaysWhy) {
-    int saves = 0;
-    grid_->OnSaveRequest([&] { ++saves; });
-    grid_->SetEnabled(false);
-    EXPECT_FALSE(view_->isEnabled());
-    view_->MakePopupMenu(&window_)->findChild<QAction*>("save")->trigger();
-    EXPECT_EQ(saves, 0);
-    EXPECT_EQ(reports_.texts.size(), 1u);
-}
-
 }  // namespace
