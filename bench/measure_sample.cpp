@@ -71,10 +71,16 @@ void BM_MeasureSamplePerPosition(benchmark::State& state) {
         if (b.Sample(++n) != 0) state.SkipWithError("MeasureSample failed");
     }
     // Seconds per position (shown with an SI prefix: 12u = 12 microseconds).
-    state.counters["per_position"] = benchmark::Counter(static_cast<double>(positions) * state.iterations(),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_position"] =
+        benchmark::Counter(static_cast<double>(positions) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_MeasureSamplePerPosition)->Arg(96)->Arg(384)->Arg(1536)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_MeasureSamplePerPosition)
+    ->Arg(96)
+    ->Arg(384)
+    ->Arg(1536)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 // A real-time run sleeps through its waits: CPU time against wall time.
 void BM_RealtimeCpuShare(benchmark::State& state) {
@@ -88,7 +94,8 @@ void BM_RealtimeCpuShare(benchmark::State& state) {
         auto wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         getrusage(RUSAGE_SELF, &after);
         auto cpu = [](const rusage& r) {
-            return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+            return r.ru_utime.tv_sec + r.ru_stime.tv_sec +
+                   (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
         };
         state.counters["cpu_percent_of_wall"] = 100.0 * (cpu(after) - cpu(before)) / wall;
         state.counters["wall_s"] = wall;

@@ -13,11 +13,14 @@ int main(int argc, char** argv) {
     studio::StudioOptions options;
     std::string method, screenshot;
     int demoSamples = 0;
-    cli.add_option("--library", options.library, "component library to load")->capture_default_str();
-    cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")->capture_default_str();
+    cli.add_option("--library", options.library, "component library to load")
+        ->capture_default_str();
+    cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")
+        ->capture_default_str();
     cli.add_option("--method", method, "open this method file")->check(CLI::ExistingFile);
     cli.add_option("--demo-run", demoSamples, "measure N samples at once on the virtual clock");
-    cli.add_option("--screenshot", screenshot, "save a picture of the window to this PNG file and quit");
+    cli.add_option("--screenshot", screenshot,
+                   "save a picture of the window to this PNG file and quit");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

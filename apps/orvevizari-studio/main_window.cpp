@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -9,7 +10,6 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QStatusBar>
-#include <QDir>
 
 #include <sstream>
 
@@ -36,7 +36,9 @@ MainWindow::MainWindow(StudioOptions options) : options_(std::move(options)) {
     StartSession();
 }
 
-MainWindow::~MainWindow() { StopSession(); }
+MainWindow::~MainWindow() {
+    StopSession();
+}
 
 void MainWindow::Report(const std::string& text) {
     QMessageBox::warning(this, windowTitle(), QString::fromStdString(text));
@@ -49,9 +51,10 @@ void MainWindow::StartSession() {
     o.host.realtime = !options_.virtualClock;
     session_ = std::make_unique<loader::HostSession>(o);
     auto& h = session_->Host();
-    progress_ = std::make_unique<qtview::QtProgress>(
-        h.GetClock(), h.Errors(),
-        options_.virtualClock ? qtview::QtProgress::WaitMode::Clock : qtview::QtProgress::WaitMode::EventLoop);
+    progress_ = std::make_unique<qtview::QtProgress>(h.GetClock(), h.Errors(),
+                                                     options_.virtualClock
+                                                         ? qtview::QtProgress::WaitMode::Clock
+                                                         : qtview::QtProgress::WaitMode::EventLoop);
     progress_->AttachStatusBar(statusBar());
     dialogs_ = std::make_unique<qtview::QtFileDialogs>(windows_);
     clipboard_ = std::make_unique<qtview::QtClipboard>();
@@ -75,7 +78,8 @@ void MainWindow::StartSession() {
     page_ = view;
     session_->Control().ClearMethod();
     statusLabel_->setText(QString::fromStdString("Instrument: " + session_->Info()->Type() + " " +
-                                                 session_->Info()->Serial() + " (simulated), ready"));
+                                                 session_->Info()->Serial() +
+                                                 " (simulated), ready"));
 }
 
 void MainWindow::StopSession() {
@@ -130,7 +134,8 @@ bool MainWindow::OpenMethod(const QString& path) {
 
 void MainWindow::OpenMethodDialog() {
     if (running_) return;
-    auto path = QFileDialog::getOpenFileName(this, "Open method", {}, "Methods (*.json);;All files (*)");
+    auto path =
+        QFileDialog::getOpenFileName(this, "Open method", {}, "Methods (*.json);;All files (*)");
     if (!path.isEmpty()) OpenMethod(path);
 }
 
@@ -157,7 +162,8 @@ bool MainWindow::Measure(int samples) {
     try {
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        const std::string path = (QDir::tempPath() + "/orvevizari-studio-method.json").toStdString();
+        const std::string path =
+            (QDir::tempPath() + "/orvevizari-studio-method.json").toStdString();
         kvdova::SaveMethod(*method, path);
         loader::RunOptions run;
         run.methodPath = path;
@@ -166,9 +172,9 @@ bool MainWindow::Measure(int samples) {
         std::ostringstream log;
         auto report = loader::RunMeasurement(*session_, run, log);
         ok = report.outcome == loader::RunReport::Outcome::Completed;
-        statusBar()->showMessage(QString::fromStdString(
-            fmt::format("{} of {} samples measured, instrument time {:.1f} s{}", report.samplesMeasured, samples,
-                        report.instrumentSeconds, ok ? "" : "; " + report.errorText)));
+        statusBar()->showMessage(QString::fromStdString(fmt::format(
+            "{} of {} samples measured, instrument time {:.1f} s{}", report.samplesMeasured,
+            samples, report.instrumentSeconds, ok ? "" : "; " + report.errorText)));
     } catch (const host::Error& e) {
         Report(e.Text());
     }
@@ -189,12 +195,15 @@ void MainWindow::StopRun() {
 
 void MainWindow::SaveTable() {
     auto grid = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
-    if (grid) qtview::Guard({[this](const std::string& t) { Report(t); }, &windows_}, [&] { grid->UserSaveRequest(); });
+    if (grid)
+        qtview::Guard({[this](const std::string& t) { Report(t); }, &windows_},
+                      [&] { grid->UserSaveRequest(); });
 }
 
 void MainWindow::LoadStoredData() {
     if (running_) return;
-    auto path = QFileDialog::getOpenFileName(this, "Load stored data", {}, "Acquisition data (*.json)");
+    auto path =
+        QFileDialog::getOpenFileName(this, "Load stored data", {}, "Acquisition data (*.json)");
     if (path.isEmpty()) return;
     try {
         loader::ShowStoredResults(*session_, path.toStdString());
@@ -206,7 +215,8 @@ void MainWindow::LoadStoredData() {
 // A new catalogue means a new module page: the method moves across.
 void MainWindow::SwitchLanguage() {
     if (running_) return;
-    auto path = QFileDialog::getOpenFileName(this, "Load text catalogue", {}, "Catalogues (*.json)");
+    auto path =
+        QFileDialog::getOpenFileName(this, "Load text catalogue", {}, "Catalogues (*.json)");
     if (path.isEmpty()) return;
     try {
         auto method = session_->Host().NewMethodObject();
@@ -229,10 +239,11 @@ void MainWindow::SwitchLanguage() {
 
 void MainWindow::ShowInstrumentStatus() {
     auto info = session_->Info();
-    QMessageBox::information(this, "Instrument",
-                             QString::fromStdString("Type: " + info->Type() + "\nSerial: " + info->Serial() +
-                                                    "\nSimulated instrument, ready" +
-                                                    (running_ ? "\nA measurement is running." : "")));
+    QMessageBox::information(
+        this, "Instrument",
+        QString::fromStdString("Type: " + info->Type() + "\nSerial: " + info->Serial() +
+                               "\nSimulated instrument, ready" +
+                               (running_ ? "\nA measurement is running." : "")));
 }
 
 // Closing during a run asks the running call to abort and closes once it returned.

@@ -24,7 +24,7 @@ struct StudioOptions {
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(StudioOptions options);
     ~MainWindow() override;
 
@@ -33,11 +33,11 @@ public:
     bool Measure(int samples);
     bool Running() const { return running_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
-    void StartSession();       // (re)creates the module with the current catalogue
+  private:
+    void StartSession();  // (re)creates the module with the current catalogue
     void StopSession();
     void BuildMenus();
     void NewMethod();

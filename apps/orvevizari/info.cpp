@@ -17,13 +17,14 @@ int Info(const Common& common) {
         std::cout << "library: " << lib->Path() << "\n";
         auto pages = control->AvailPages();
         std::cout << "pages:\n";
-        for (std::int32_t i = 1; i <= pages->Count(); ++i) std::cout << "  " << pages->Descriptor(i) << "\n";
+        for (std::int32_t i = 1; i <= pages->Count(); ++i)
+            std::cout << "  " << pages->Descriptor(i) << "\n";
         std::cout << "NrUsedInstruments: " << control->NrUsedInstruments() << "\n";
         std::cout << "UsedInstType(1): " << control->UsedInstType(1) << "\n";
         std::cout << "registered errors:\n";
         for (const auto& e : host->Errors().Entries()) {
-            std::cout << "  " << e.section << "/" << e.key << " code " << e.code << " status " << e.status << ": "
-                      << e.message << "\n";
+            std::cout << "  " << e.section << "/" << e.key << " code " << e.code << " status "
+                      << e.status << ": " << e.message << "\n";
         }
         control->Terminate();
         control->ReleaseExtender();
@@ -39,12 +40,12 @@ int Register(const Common& common, bool add) {
         auto lib = loader::ComponentLibrary::Open(common.library);
         std::int32_t rc = add ? lib->Register() : lib->Unregister();
         if (rc != host::kSOk) {
-            std::cerr << "orvevizari: " << (add ? "registration" : "unregistration") << " failed (result "
-                      << std::hex << static_cast<std::uint32_t>(rc) << ")\n";
+            std::cerr << "orvevizari: " << (add ? "registration" : "unregistration")
+                      << " failed (result " << std::hex << static_cast<std::uint32_t>(rc) << ")\n";
             return kExitFailed;
         }
-        std::cout << (add ? "registered UCVIZari in " : "removed UCVIZari from ") << loader::RegistryFilePath()
-                  << "\n";
+        std::cout << (add ? "registered UCVIZari in " : "removed UCVIZari from ")
+                  << loader::RegistryFilePath() << "\n";
         return kExitOk;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";

@@ -43,8 +43,8 @@ int Describe(const Common& common) {
     std::cout << "ID\ttype\tname\tformat\trange\tdefault\n";
     for (std::int32_t i = 1; i <= desc->Count(); ++i) {
         auto d = desc->Item(i);
-        std::cout << d->id << '\t' << d->dataType << '\t' << d->name << '\t' << d->format << '\t' << d->range << '\t'
-                  << d->text1 << '\n';
+        std::cout << d->id << '\t' << d->dataType << '\t' << d->name << '\t' << d->format << '\t'
+                  << d->range << '\t' << d->text1 << '\n';
     }
     return kExitOk;
 }
@@ -82,14 +82,19 @@ int Send(const Common& common) {
 }  // namespace
 
 void AddInstrumentCommands(CLI::App& app, Common&) {
-    auto* inst = app.add_subcommand("instrument", "talk to the simulated instrument through the module's proxy");
+    auto* inst = app.add_subcommand("instrument",
+                                    "talk to the simulated instrument through the module's proxy");
     inst->require_subcommand(1);
-    for (auto* sub : {gDescribe = inst->add_subcommand("describe", "print the instrument's setup description"),
-                      gSend = inst->add_subcommand("send", "send commands as the module would")}) {
+    for (auto* sub :
+         {gDescribe = inst->add_subcommand("describe", "print the instrument's setup description"),
+         gSend = inst->add_subcommand("send", "send commands as the module would")}) {
         sub->add_option("--transcript", gArgs.transcript, "write every exchange to this file");
-        sub->add_option("--sim-fault", gArgs.faults, "fault rule PREFIX[#N]=REPLY for the simulator");
+        sub->add_option("--sim-fault", gArgs.faults,
+                        "fault rule PREFIX[#N]=REPLY for the simulator");
     }
-    gSend->add_option("commands", gArgs.commands, "instrument commands, e.g. \"Set Lamp=On\" \"Get Lamp\"")
+    gSend
+        ->add_option("commands", gArgs.commands,
+                     "instrument commands, e.g. \"Set Lamp=On\" \"Get Lamp\"")
         ->required();
 }
 

@@ -13,9 +13,11 @@ int main(int argc, char** argv) {
     app.add_option("--library", common.library, "component library to load")->capture_default_str();
     app.add_option("--catalogue", common.catalogue, "text catalogue (JSON)")->capture_default_str();
 
-    auto* info = app.add_subcommand("info", "load the module and show its pages, instrument and error codes");
+    auto* info = app.add_subcommand(
+        "info", "load the module and show its pages, instrument and error codes");
     auto* reg = app.add_subcommand("register", "register the module's control class");
-    auto* unreg = app.add_subcommand("unregister", "remove the module's control class from the registry");
+    auto* unreg =
+        app.add_subcommand("unregister", "remove the module's control class from the registry");
     cli::AddInstrumentCommands(app, common);
     cli::AddMethodCommands(app, common);
     cli::AddMeasureCommands(app, common);

@@ -66,10 +66,12 @@ int Measure(const Common& common) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
         return kExitBadInput;
     }
-    std::cout << fmt::format("{} of {} samples measured; instrument time {:.1f} s\n", report.samplesMeasured,
-                             run.sampleIds.size(), report.instrumentSeconds);
+    std::cout << fmt::format("{} of {} samples measured; instrument time {:.1f} s\n",
+                             report.samplesMeasured, run.sampleIds.size(),
+                             report.instrumentSeconds);
     if (!run.outPath.empty()) {
-        std::cout << (report.tableSaved ? "result table: " + run.outPath : "result table NOT saved: " + run.outPath)
+        std::cout << (report.tableSaved ? "result table: " + run.outPath
+                                        : "result table NOT saved: " + run.outPath)
                   << "\n";
     }
     if (!run.dataPath.empty()) {
@@ -79,14 +81,16 @@ int Measure(const Common& common) {
     }
     switch (report.outcome) {
         case loader::RunReport::Outcome::Completed:
-            return (run.outPath.empty() || report.tableSaved) && (run.dataPath.empty() || report.dataSaved)
+            return (run.outPath.empty() || report.tableSaved) &&
+                           (run.dataPath.empty() || report.dataSaved)
                        ? kExitOk
                        : kExitFailed;
         case loader::RunReport::Outcome::Aborted:
             std::cerr << "orvevizari: aborted by the user; what was measured is kept\n";
             return kExitAborted;
         case loader::RunReport::Outcome::Failed:
-            std::cerr << fmt::format("orvevizari: the run stopped: error {}: {}\n", report.error, report.errorText);
+            std::cerr << fmt::format("orvevizari: the run stopped: error {}: {}\n", report.error,
+                                     report.errorText);
             return kExitFailed;
     }
     return kExitFailed;
@@ -102,7 +106,8 @@ int ShowResults(const Common& common) {
         }
         if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite)) {
             std::cerr << "orvevizari: the result table was not saved to " << gArgs.out
-                      << (gArgs.overwrite ? "" : " (it may exist already; give --overwrite)") << "\n";
+                      << (gArgs.overwrite ? "" : " (it may exist already; give --overwrite)")
+                      << "\n";
             return kExitFailed;
         }
         std::cout << "result table: " << gArgs.out << "\n";
@@ -116,27 +121,40 @@ int ShowResults(const Common& common) {
 }  // namespace
 
 void AddMeasureCommands(CLI::App& app, Common&) {
-    gMeasure = app.add_subcommand("measure", "measure samples with a method on the simulated instrument");
+    gMeasure =
+        app.add_subcommand("measure", "measure samples with a method on the simulated instrument");
     auto& a = gArgs;
-    gMeasure->add_option("method", a.method, "method file (JSON)")->required()->check(CLI::ExistingFile);
-    gMeasure->add_option("--samples", a.samples, "measure N samples named S1...SN")->check(CLI::Range(1, 100000));
+    gMeasure->add_option("method", a.method, "method file (JSON)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    gMeasure->add_option("--samples", a.samples, "measure N samples named S1...SN")
+        ->check(CLI::Range(1, 100000));
     gMeasure->add_option("--sample-id", a.sampleIds, "measure a sample with this ID (repeatable)");
-    gMeasure->add_option("--result-type", a.resultType, "result type of the samples")->capture_default_str();
-    gMeasure->add_option("--data-id", a.dataId, "identifying text of the acquisition data (default Run-<time>)");
+    gMeasure->add_option("--result-type", a.resultType, "result type of the samples")
+        ->capture_default_str();
+    gMeasure->add_option("--data-id", a.dataId,
+                         "identifying text of the acquisition data (default Run-<time>)");
     gMeasure->add_flag("--no-auto-clear", a.noAutoClear, "prefix sample IDs with the data's text");
     gMeasure->add_option("--out", a.out, "save the result table here (tab-separated)");
     gMeasure->add_option("--data", a.data, "save the acquisition data here (JSON)");
     gMeasure->add_flag("--overwrite", a.overwrite, "replace existing output files");
-    gMeasure->add_option("--transcript", a.transcript, "write every instrument exchange to this file");
-    gMeasure->add_option("--sim-fault", a.faults, "fault rule PREFIX[#N]=REPLY for the simulator (repeatable)");
-    gMeasure->add_option("--plate", a.plate, "well concentrations for the simulator")->check(CLI::ExistingFile);
-    gMeasure->add_flag("--realtime", a.realtime, "wait in real time instead of on the virtual clock");
+    gMeasure->add_option("--transcript", a.transcript,
+                         "write every instrument exchange to this file");
+    gMeasure->add_option("--sim-fault", a.faults,
+                         "fault rule PREFIX[#N]=REPLY for the simulator (repeatable)");
+    gMeasure->add_option("--plate", a.plate, "well concentrations for the simulator")
+        ->check(CLI::ExistingFile);
+    gMeasure->add_flag("--realtime", a.realtime,
+                       "wait in real time instead of on the virtual clock");
     gMeasure->add_flag("--quiet", a.quiet, "no progress output");
 
     auto* results = app.add_subcommand("results", "stored acquisition data");
     results->require_subcommand(1);
-    gShow = results->add_subcommand("show", "show stored acquisition data as the module's result table");
-    gShow->add_option("data", a.storedData, "acquisition data file (JSON)")->required()->check(CLI::ExistingFile);
+    gShow = results->add_subcommand("show",
+                                    "show stored acquisition data as the module's result table");
+    gShow->add_option("data", a.storedData, "acquisition data file (JSON)")
+        ->required()
+        ->check(CLI::ExistingFile);
     gShow->add_option("--out", a.out, "save the table here instead of printing it");
     gShow->add_flag("--overwrite", a.overwrite, "replace an existing file");
     gShow->add_flag("--no-auto-clear", a.noAutoClear, "prefix sample IDs with the data's text");

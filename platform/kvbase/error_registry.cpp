@@ -48,7 +48,9 @@ void ErrorRegistry::Check(host::Status status, const std::string& /*filter*/) co
 
 void ErrorRegistry::NoteRaised(host::Status number, const std::string& text) {
     std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
-    if (number == 0 || text.empty() || (code >= 1 && code <= static_cast<std::int64_t>(entries_.size()))) return;
+    if (number == 0 || text.empty() ||
+        (code >= 1 && code <= static_cast<std::int64_t>(entries_.size())))
+        return;
     raised_[number] = text;
 }
 

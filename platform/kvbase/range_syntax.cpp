@@ -31,13 +31,16 @@ Range ParseRange(const std::string& text) {
     Range r;
     if (text.empty()) return r;
     if (text.front() == '{') {
-        if (text.back() != '}') throw host::Error(kErrRange, fmt::format("malformed range '{}': no closing '}}'", text));
+        if (text.back() != '}')
+            throw host::Error(kErrRange,
+                              fmt::format("malformed range '{}': no closing '}}'", text));
         r.kind = Range::Kind::List;
         std::string body = text.substr(1, text.size() - 2);
         std::size_t start = 0;
         while (true) {
             auto pos = body.find(';', start);
-            r.items.push_back(body.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
+            r.items.push_back(
+                body.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
             if (pos == std::string::npos) break;
             start = pos + 1;
         }
@@ -45,22 +48,27 @@ Range ParseRange(const std::string& text) {
     }
     auto dots = text.find("..");
     if (dots == std::string::npos || text.find("..", dots + 2) != std::string::npos) {
-        throw host::Error(kErrRange, fmt::format("malformed range '{}': expected 'lo..hi' or '{{a;b}}'", text));
+        throw host::Error(
+            kErrRange, fmt::format("malformed range '{}': expected 'lo..hi' or '{{a;b}}'", text));
     }
     r.kind = Range::Kind::Numeric;
     r.lo = Bound(text.substr(0, dots), text);
     r.hi = Bound(text.substr(dots + 2), text);
     if (r.lo && r.hi && *r.lo > *r.hi) {
-        throw host::Error(kErrRange, fmt::format("malformed range '{}': lower bound above upper bound", text));
+        throw host::Error(kErrRange,
+                          fmt::format("malformed range '{}': lower bound above upper bound", text));
     }
     return r;
 }
 
-std::string FormatNumericRange(double lo, double hi) { return fmt::format("{}..{}", lo, hi); }
+std::string FormatNumericRange(double lo, double hi) {
+    return fmt::format("{}..{}", lo, hi);
+}
 
 bool InRange(const Range& range, const host::Variant& v) {
     switch (range.kind) {
-        case Range::Kind::None: return true;
+        case Range::Kind::None:
+            return true;
         case Range::Kind::List: {
             std::string s = v.ToString();
             for (const auto& item : range.items)
@@ -83,6 +91,8 @@ bool InRange(const Range& range, const host::Variant& v) {
     return false;
 }
 
-bool InRange(const std::string& rangeText, const host::Variant& v) { return InRange(ParseRange(rangeText), v); }
+bool InRange(const std::string& rangeText, const host::Variant& v) {
+    return InRange(ParseRange(rangeText), v);
+}
 
 }  // namespace kvbase

@@ -17,23 +17,29 @@ namespace fs = std::filesystem;
 constexpr host::Status kErrLoader = 0x7FFF0A01;
 bool gLastCloseUnloaded = false;
 
-[[noreturn]] void Fail(const std::string& text) { throw host::Error(kErrLoader, text); }
+[[noreturn]] void Fail(const std::string& text) {
+    throw host::Error(kErrLoader, text);
+}
 
 template <class T>
 T Symbol(void* handle, const char* name, const std::string& path) {
     void* sym = ::dlsym(handle, name);
-    if (!sym) Fail(fmt::format("'{}' is not a component library: it does not export {}", path, name));
+    if (!sym)
+        Fail(fmt::format("'{}' is not a component library: it does not export {}", path, name));
     return reinterpret_cast<T>(sym);
 }
 
 }  // namespace
 
 std::string RegistryFilePath() {
-    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir) return (fs::path(dir) / "registry.txt").string();
+    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir)
+        return (fs::path(dir) / "registry.txt").string();
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
         return (fs::path(data) / "orvevizari" / "registry.txt").string();
     const char* home = std::getenv("HOME");
-    return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" / "registry.txt").string();
+    return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" /
+            "registry.txt")
+        .string();
 }
 
 std::vector<RegistryEntry> ReadRegistry(const std::string& path) {
@@ -47,7 +53,8 @@ std::vector<RegistryEntry> ReadRegistry(const std::string& path) {
         auto tab = line.find('\t');
         if (tab == std::string::npos || tab == 0 || tab + 1 >= line.size() ||
             line.find('\t', tab + 1) != std::string::npos) {
-            Fail(fmt::format("{}:{}: expected 'class name<TAB>library path', found '{}'", path, lineNo, line));
+            Fail(fmt::format("{}:{}: expected 'class name<TAB>library path', found '{}'", path,
+                             lineNo, line));
         }
         entries.push_back({line.substr(0, tab), line.substr(tab + 1)});
     }
@@ -86,13 +93,16 @@ ComponentLibrary::~ComponentLibrary() {
     }
 }
 
-bool ComponentLibrary::LastCloseUnloaded() { return gLastCloseUnloaded; }
+bool ComponentLibrary::LastCloseUnloaded() {
+    return gLastCloseUnloaded;
+}
 
 host::ClassFactory& ComponentLibrary::Factory(const std::string& className) {
     host::ClassFactory* factory = nullptr;
     std::int32_t rc = getClassObject_(className.c_str(), &factory);
     if (rc != host::kSOk || !factory)
-        Fail(fmt::format("'{}' provides no class '{}' (result {:#x})", path_, className, static_cast<std::uint32_t>(rc)));
+        Fail(fmt::format("'{}' provides no class '{}' (result {:#x})", path_, className,
+                         static_cast<std::uint32_t>(rc)));
     return *factory;
 }
 
@@ -101,8 +111,14 @@ std::shared_ptr<host::IUCVIZari> ComponentLibrary::CreateControl(std::shared_ptr
     return Factory(className).CreateInstance(std::move(host));
 }
 
-std::int32_t ComponentLibrary::Register() { return register_(); }
-std::int32_t ComponentLibrary::Unregister() { return unregister_(); }
-std::int32_t ComponentLibrary::CanUnloadNow() { return canUnloadNow_(); }
+std::int32_t ComponentLibrary::Register() {
+    return register_();
+}
+std::int32_t ComponentLibrary::Unregister() {
+    return unregister_();
+}
+std::int32_t ComponentLibrary::CanUnloadNow() {
+    return canUnloadNow_();
+}
 
 }  // namespace loader

@@ -25,7 +25,7 @@ std::string FindRegisteredLibrary(const std::string& className, const std::strin
 
 // One loaded component library and its four exports.
 class ComponentLibrary {
-public:
+  public:
     // Loads the library; raises host::Error for a missing file, a library that
     // does not load, or one without the exports.
     static std::shared_ptr<ComponentLibrary> Open(const std::string& path);
@@ -46,7 +46,7 @@ public:
     // True when the destructor unloaded the library (it does so only when allowed).
     static bool LastCloseUnloaded();
 
-private:
+  private:
     explicit ComponentLibrary(std::string path) : path_(std::move(path)) {}
     std::string path_;
     void* handle_ = nullptr;

@@ -51,7 +51,8 @@ HostSession::HostSession(const SessionOptions& o) {
     autoClear.id = "AutoClearResults";
     autoClear.dataType = host::kTypeBoolean;
     cfg->Settings()->Add(autoClear, host::Variant(o.autoClearResults));
-    auto rights = o.createRight ? kvdova::NewUserRights({{"CProcess", "Create"}}) : kvdova::NewUserRights();
+    auto rights =
+        o.createRight ? kvdova::NewUserRights({{"CProcess", "Create"}}) : kvdova::NewUserRights();
     Require(control_->SetupModule(cfg, rights), "SetupModule");
     info_ = SimulatedInstrumentInfo(*host_);
     Require(control_->SetInstrument(1, info_), "SetInstrument");
@@ -75,7 +76,8 @@ HostSession::~HostSession() {
 
 void HostSession::Require(host::Status status, const std::string& step) {
     if (status == 0) return;
-    throw host::Error(status, fmt::format("{} failed: {} (error {})", step, host_->Errors().MessageText(status), status));
+    throw host::Error(status, fmt::format("{} failed: {} (error {})", step,
+                                          host_->Errors().MessageText(status), status));
 }
 
 }  // namespace loader

@@ -25,7 +25,7 @@ struct SessionOptions {
 std::shared_ptr<host::InstrumentInfo> SimulatedInstrumentInfo(ReferenceHost& host);
 
 class HostSession {
-public:
+  public:
     // Raises host::Error naming the step that failed, with its error number and text.
     explicit HostSession(const SessionOptions& options);
     ~HostSession();
@@ -41,7 +41,7 @@ public:
     // Raises host::Error("<step> failed: <message> (error N)") for a non-zero status.
     void Require(host::Status status, const std::string& step);
 
-private:
+  private:
     std::shared_ptr<ComponentLibrary> library_;
     std::shared_ptr<ReferenceHost> host_;
     std::shared_ptr<host::IUCVIZari> control_;

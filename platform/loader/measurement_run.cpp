@@ -26,7 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 constexpr host::Status kErrRun = 0x7FFF0A03;
 
-[[noreturn]] void Refuse(const std::string& text) { throw host::Error(kErrRun, text); }
+[[noreturn]] void Refuse(const std::string& text) {
+    throw host::Error(kErrRun, text);
+}
 
 std::string UtcNow(const char* format) {
     std::time_t t = std::time(nullptr);
@@ -57,10 +59,15 @@ host::KVSpread& ResultGrid(HostSession& session) {
 // The host's own view of a long run: sample k of N, position i of n, and the
 // instrument time, read from the acquisition data as results arrive.
 class ProgressView {
-public:
+  public:
     ProgressView(std::ostream& out, host::Clock& clock, host::AcqData& data, std::int32_t samples,
                  std::int32_t positions, bool tty)
-        : out_(out), clock_(clock), data_(data), samples_(samples), positions_(positions), tty_(tty),
+        : out_(out),
+          clock_(clock),
+          data_(data),
+          samples_(samples),
+          positions_(positions),
+          tty_(tty),
           start_(clock.Now()) {}
 
     void SetSample(std::int32_t k) { sample_ = k; }
@@ -75,11 +82,13 @@ public:
             lastDone_ = done;
             lastSample_ = sample_;
             const std::int32_t total = samples_ * positions_;
-            const std::int32_t position = std::clamp(done - (sample_ - 1) * positions_, 0, positions_);
+            const std::int32_t position =
+                std::clamp(done - (sample_ - 1) * positions_, 0, positions_);
             const double elapsed = clock_.Now() - start_;
             const double remaining = done > 0 ? elapsed / done * (total - done) : 0.0;
-            std::string line = fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample_,
-                                           samples_, position, positions_, Clock(elapsed), Clock(remaining));
+            std::string line =
+                fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample_,
+                            samples_, position, positions_, Clock(elapsed), Clock(remaining));
             if (tty_) {
                 out_ << '\r' << line << "   " << std::flush;
             } else if (newSample) {
@@ -92,7 +101,7 @@ public:
         if (tty_) out_ << '\n';
     }
 
-private:
+  private:
     std::ostream& out_;
     host::Clock& clock_;
     host::AcqData& data_;
@@ -109,7 +118,8 @@ void RequireWritable(const std::string& path, bool overwrite, const char* what) 
         Refuse(fmt::format("{} '{}' exists already; give --overwrite to replace it", what, path));
     }
     auto dir = fs::path(path).parent_path();
-    if (!dir.empty() && !fs::is_directory(dir, ec)) Refuse(fmt::format("the folder of {} '{}' does not exist", what, path));
+    if (!dir.empty() && !fs::is_directory(dir, ec))
+        Refuse(fmt::format("the folder of {} '{}' does not exist", what, path));
 }
 
 }  // namespace
@@ -131,13 +141,16 @@ std::string ResultTableText(HostSession& session) {
     auto& grid = ResultGrid(session);
     std::string text;
     auto defs = grid.ColumnDefs();
-    for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c) text += (c > 1 ? "\t" : "") + defs->Item(c)->caption;
+    for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c)
+        text += (c > 1 ? "\t" : "") + defs->Item(c)->caption;
     text += '\n';
     auto& numbers = session.Host().Numbers();
     for (std::int32_t r = 1; r <= grid.RowCount(); ++r) {
         for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c) {
             auto v = grid.Cell(c, r);
-            std::string cell = v.IsNumeric() ? numbers.DoubleToText(v.ToDouble(), defs->Item(c)->format, 0) : v.ToString();
+            std::string cell = v.IsNumeric()
+                                   ? numbers.DoubleToText(v.ToDouble(), defs->Item(c)->format, 0)
+                                   : v.ToString();
             text += (c > 1 ? "\t" : "") + cell;
         }
         text += '\n';
@@ -148,7 +161,8 @@ std::string ResultTableText(HostSession& session) {
 RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream& progress) {
     // Check everything a person could have got wrong before touching the instrument.
     if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
-    if (o.resultType < 1) Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
+    if (o.resultType < 1)
+        Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
     RequireWritable(o.outPath, o.overwrite, "result table");
     RequireWritable(o.dataPath, o.overwrite, "acquisition data file");
     const std::string methodBytes = kvbase::ReadFile(o.methodPath);
@@ -172,7 +186,9 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     data->SetRunInfo("instrumentType", session.Info()->Type());
     data->SetRunInfo("instrumentSerial", session.Info()->Serial());
     auto params = session.Info()->Params();
-    data->SetRunInfo("instrumentFirmware", params->IndexOf("InstFirmRev") > 0 ? params->ValueOf("InstFirmRev").ToString() : "");
+    data->SetRunInfo("instrumentFirmware", params->IndexOf("InstFirmRev") > 0
+                                               ? params->ValueOf("InstFirmRev").ToString()
+                                               : "");
     std::string ids;
     for (const auto& id : o.sampleIds) ids += (ids.empty() ? "" : ";") + id;
     data->SetRunInfo("sampleIds", ids);
@@ -189,11 +205,13 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     auto fail = [&](host::Status status) {
         report.error = status;
         report.errorText = h.Errors().MessageText(status);
-        report.outcome = display.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
+        report.outcome =
+            display.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
     };
     host::Status status = control.InitMeasurement(method, data);
     if (status != 0) fail(status);
-    const host::ItemGroup group = o.resultType == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
+    const host::ItemGroup group =
+        o.resultType == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
     for (std::size_t k = 0; status == 0 && k < o.sampleIds.size(); ++k) {
         const auto sampleNo = static_cast<std::int32_t>(k + 1);
         data->AddItem(group, sampleNo, o.sampleIds[k]);
@@ -218,11 +236,16 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     data->SetRunInfo("endTime", UtcNow("%Y-%m-%dT%H:%M:%SZ"));
     data->SetRunInfo("instrumentSeconds", fmt::format("{:.1f}", report.instrumentSeconds));
     switch (report.outcome) {
-        case RunReport::Outcome::Completed: data->SetRunInfo("outcome", "completed"); break;
-        case RunReport::Outcome::Failed:
-            data->SetRunInfo("outcome", fmt::format("failed: error {}: {}", report.error, report.errorText));
+        case RunReport::Outcome::Completed:
+            data->SetRunInfo("outcome", "completed");
             break;
-        case RunReport::Outcome::Aborted: data->SetRunInfo("outcome", "aborted by the user"); break;
+        case RunReport::Outcome::Failed:
+            data->SetRunInfo("outcome",
+                             fmt::format("failed: error {}: {}", report.error, report.errorText));
+            break;
+        case RunReport::Outcome::Aborted:
+            data->SetRunInfo("outcome", "aborted by the user");
+            break;
     }
     // What was measured is saved whatever the outcome.
     if (!o.outPath.empty()) report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite);
@@ -242,7 +265,8 @@ void ShowStoredResults(HostSession& session, const std::string& dataPath) {
     auto data = kvdova::LoadAcqData(dataPath);
     auto info = data->RunInfo();
     auto it = info.find("method");
-    if (it == info.end()) Refuse(fmt::format("{}: the file holds no method to lay out its results", dataPath));
+    if (it == info.end())
+        Refuse(fmt::format("{}: the file holds no method to lay out its results", dataPath));
     auto method = kvdova::MethodFromJson(it->second, dataPath + " (method)");
     session.Require(session.Control().LoadMethod(method), "LoadMethod");
     session.Require(session.Control().LoadAcqData(data), "LoadAcqData");

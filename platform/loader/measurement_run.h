@@ -14,9 +14,9 @@ struct RunOptions {
     std::string methodPath;
     std::vector<std::string> sampleIds;  // one sample each, in order
     std::int32_t resultType = 1;
-    std::string dataId;   // the acquisition data's identifying text; empty: Run-YYYYMMDD-HHMMSS
-    std::string outPath;  // result table (tab-separated); empty: none
-    std::string dataPath; // acquisition data JSON; empty: none
+    std::string dataId;    // the acquisition data's identifying text; empty: Run-YYYYMMDD-HHMMSS
+    std::string outPath;   // result table (tab-separated); empty: none
+    std::string dataPath;  // acquisition data JSON; empty: none
     bool overwrite = false;
     bool progress = true;  // the host's own progress lines
 };

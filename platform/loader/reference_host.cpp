@@ -22,7 +22,7 @@ namespace {
 
 // Swallows everything: the progress display of a silent host.
 class NullBuffer : public std::streambuf {
-protected:
+  protected:
     int overflow(int c) override { return c; }
 };
 
@@ -36,7 +36,8 @@ std::unique_ptr<host::Clock> MakeClock(bool realtime) {
 struct ReferenceHost::Impl {
     explicit Impl(const HostOptions& o)
         : clock(MakeClock(o.realtime)),
-          catalog(o.cataloguePath.empty() ? kvbase::Catalog() : kvbase::Catalog::Load(o.cataloguePath)),
+          catalog(o.cataloguePath.empty() ? kvbase::Catalog()
+                                          : kvbase::Catalog::Load(o.cataloguePath)),
           nullOut(&nullBuffer),
           progress(*clock, o.progressOut ? *o.progressOut : nullOut, errors),
           controlFactory(numbers, catalog),
@@ -44,7 +45,8 @@ struct ReferenceHost::Impl {
         auto& instrument = instruments.GetInstrument();
         for (const auto& rule : o.simFaults) instrument.AddFaultRule(rule);
         if (!o.transcriptPath.empty()) instrument.GetTranscript().OpenFile(o.transcriptPath);
-        if (!o.platePath.empty()) instrument.GetHardware().SetPlate(qnserver::PlateModel::Load(o.platePath));
+        if (!o.platePath.empty())
+            instrument.GetHardware().SetPlate(qnserver::PlateModel::Load(o.platePath));
     }
 
     std::unique_ptr<host::Clock> clock;
@@ -67,38 +69,82 @@ struct ReferenceHost::Impl {
 ReferenceHost::ReferenceHost(const HostOptions& options) : impl_(std::make_unique<Impl>(options)) {}
 ReferenceHost::~ReferenceHost() = default;
 
-host::ErrorService& ReferenceHost::Errors() { return impl_->errors; }
-host::TextCatalog& ReferenceHost::Texts() { return impl_->catalog; }
-host::NumberFormat& ReferenceHost::Numbers() { return impl_->numbers; }
+host::ErrorService& ReferenceHost::Errors() {
+    return impl_->errors;
+}
+host::TextCatalog& ReferenceHost::Texts() {
+    return impl_->catalog;
+}
+host::NumberFormat& ReferenceHost::Numbers() {
+    return impl_->numbers;
+}
 host::ProgressDisplay& ReferenceHost::Progress() {
     return progress_ ? *progress_ : static_cast<host::ProgressDisplay&>(impl_->progress);
 }
-host::StringTools& ReferenceHost::Strings() { return impl_->strings; }
-host::AcqEnvironment& ReferenceHost::Environment() { return impl_->environment; }
-host::MathTools& ReferenceHost::Math() { return impl_->math; }
-host::PathTools& ReferenceHost::Paths() { return impl_->paths; }
-host::Clock& ReferenceHost::GetClock() { return *impl_->clock; }
-host::ControlFactory& ReferenceHost::Controls() { return impl_->controlFactory; }
+host::StringTools& ReferenceHost::Strings() {
+    return impl_->strings;
+}
+host::AcqEnvironment& ReferenceHost::Environment() {
+    return impl_->environment;
+}
+host::MathTools& ReferenceHost::Math() {
+    return impl_->math;
+}
+host::PathTools& ReferenceHost::Paths() {
+    return impl_->paths;
+}
+host::Clock& ReferenceHost::GetClock() {
+    return *impl_->clock;
+}
+host::ControlFactory& ReferenceHost::Controls() {
+    return impl_->controlFactory;
+}
 host::Clipboard& ReferenceHost::GetClipboard() {
     return clipboard_ ? *clipboard_ : static_cast<host::Clipboard&>(impl_->clipboard);
 }
 host::FileDialogs& ReferenceHost::Dialogs() {
     return dialogs_ ? *dialogs_ : static_cast<host::FileDialogs&>(impl_->dialogs);
 }
-host::InstrumentServerFactory& ReferenceHost::Instruments() { return impl_->instruments; }
+host::InstrumentServerFactory& ReferenceHost::Instruments() {
+    return impl_->instruments;
+}
 
-std::shared_ptr<host::PageList> ReferenceHost::NewPageList() { return kvdova::NewPageList(); }
-std::shared_ptr<host::ParamSet> ReferenceHost::NewParamSet() { return kvdova::NewParamSet(); }
-std::shared_ptr<host::ParamDefList> ReferenceHost::NewParamDefList() { return kvdova::NewParamDefList(); }
-std::shared_ptr<host::ResultDefList> ReferenceHost::NewResultDefList() { return kvdova::NewResultDefList(); }
-std::shared_ptr<host::MethodObject> ReferenceHost::NewMethodObject() { return kvdova::NewMethodObject(); }
-std::shared_ptr<host::ResultRecord> ReferenceHost::NewResultRecord() { return kvdova::NewResultRecord(); }
-std::shared_ptr<host::InstrumentInfo> ReferenceHost::NewInstrumentInfo() { return kvdova::NewInstrumentInfo(); }
-std::shared_ptr<host::AcqData> ReferenceHost::NewAcqData() { return kvdova::NewAcqData(); }
+std::shared_ptr<host::PageList> ReferenceHost::NewPageList() {
+    return kvdova::NewPageList();
+}
+std::shared_ptr<host::ParamSet> ReferenceHost::NewParamSet() {
+    return kvdova::NewParamSet();
+}
+std::shared_ptr<host::ParamDefList> ReferenceHost::NewParamDefList() {
+    return kvdova::NewParamDefList();
+}
+std::shared_ptr<host::ResultDefList> ReferenceHost::NewResultDefList() {
+    return kvdova::NewResultDefList();
+}
+std::shared_ptr<host::MethodObject> ReferenceHost::NewMethodObject() {
+    return kvdova::NewMethodObject();
+}
+std::shared_ptr<host::ResultRecord> ReferenceHost::NewResultRecord() {
+    return kvdova::NewResultRecord();
+}
+std::shared_ptr<host::InstrumentInfo> ReferenceHost::NewInstrumentInfo() {
+    return kvdova::NewInstrumentInfo();
+}
+std::shared_ptr<host::AcqData> ReferenceHost::NewAcqData() {
+    return kvdova::NewAcqData();
+}
 
-kvbase::ConsoleProgress& ReferenceHost::Console() { return impl_->progress; }
-controls::HeadlessFileDialogs& ReferenceHost::HeadlessDialogs() { return impl_->dialogs; }
-controls::ControlFactory& ReferenceHost::Factory() { return impl_->controlFactory; }
-qnserver::ServerFactory& ReferenceHost::Simulator() { return impl_->instruments; }
+kvbase::ConsoleProgress& ReferenceHost::Console() {
+    return impl_->progress;
+}
+controls::HeadlessFileDialogs& ReferenceHost::HeadlessDialogs() {
+    return impl_->dialogs;
+}
+controls::ControlFactory& ReferenceHost::Factory() {
+    return impl_->controlFactory;
+}
+qnserver::ServerFactory& ReferenceHost::Simulator() {
+    return impl_->instruments;
+}
 
 }  // namespace loader

@@ -30,12 +30,12 @@ struct HostOptions {
     std::ostream* progressOut = nullptr;                 // progress and messages; nullptr: silent
     std::vector<std::string> simFaults;                  // fault rules for the simulator
     std::string transcriptPath;                          // simulator transcript file; empty: none
-    std::string platePath;                               // well concentrations; empty: built-in plate
-    std::uint32_t seed = 20261208;                       // noise of the simulated detector
+    std::string platePath;          // well concentrations; empty: built-in plate
+    std::uint32_t seed = 20261208;  // noise of the simulated detector
 };
 
 class ReferenceHost : public host::Host {
-public:
+  public:
     // Raises host::Error when the catalogue, plate or fault rules are malformed.
     explicit ReferenceHost(const HostOptions& options);
     ~ReferenceHost() override;
@@ -76,7 +76,7 @@ public:
     controls::ControlFactory& Factory();
     qnserver::ServerFactory& Simulator();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     host::ProgressDisplay* progress_ = nullptr;

@@ -11,19 +11,30 @@ constexpr host::Status kErrPacket = 0x7FFF0201;
 
 host::Variant Convert(const host::Variant& v, std::int32_t dataType) {
     switch (dataType) {
-        case host::kTypeBoolean: return host::Variant(v.ToBool());
-        case host::kTypeNumber: return host::Variant(v.ToDouble());
-        case host::kTypeText: return host::Variant(v.ToString());
-        case host::kTypeDate: return host::Variant(v.ToDate());
-        default: throw host::Error(kErrPacket, fmt::format("unknown value type {}", dataType));
+        case host::kTypeBoolean:
+            return host::Variant(v.ToBool());
+        case host::kTypeNumber:
+            return host::Variant(v.ToDouble());
+        case host::kTypeText:
+            return host::Variant(v.ToString());
+        case host::kTypeDate:
+            return host::Variant(v.ToDate());
+        default:
+            throw host::Error(kErrPacket, fmt::format("unknown value type {}", dataType));
     }
 }
 
 }  // namespace
 
-void Packet::WriteCount(std::int32_t n) { items_.emplace_back(Count{n}); }
-void Packet::WriteString(const std::string& s) { items_.emplace_back(s); }
-void Packet::WriteLong(std::int32_t v) { items_.emplace_back(Long{v}); }
+void Packet::WriteCount(std::int32_t n) {
+    items_.emplace_back(Count{n});
+}
+void Packet::WriteString(const std::string& s) {
+    items_.emplace_back(s);
+}
+void Packet::WriteLong(std::int32_t v) {
+    items_.emplace_back(Long{v});
+}
 void Packet::WriteValue(const host::Variant& v, std::int32_t dataType) {
     items_.emplace_back(Value{dataType, Convert(v, dataType)});
 }
@@ -36,10 +47,13 @@ void Packet::Clear() {
 template <class T>
 const T& Packet::Next(const char* what) {
     if (pos_ >= items_.size()) {
-        throw host::Error(kErrPacket, fmt::format("data packet: read of {} past its end (item {})", what, pos_ + 1));
+        throw host::Error(kErrPacket, fmt::format("data packet: read of {} past its end (item {})",
+                                                  what, pos_ + 1));
     }
     const T* item = std::get_if<T>(&items_[pos_]);
-    if (!item) throw host::Error(kErrPacket, fmt::format("data packet: item {} is not a {}", pos_ + 1, what));
+    if (!item)
+        throw host::Error(kErrPacket,
+                          fmt::format("data packet: item {} is not a {}", pos_ + 1, what));
     ++pos_;
     return *item;
 }
@@ -49,8 +63,14 @@ std::int32_t Packet::ReadCount() {
     if (n < 0) throw host::Error(kErrPacket, fmt::format("data packet: negative count {}", n));
     return n;
 }
-std::string Packet::ReadString() { return Next<std::string>("string"); }
-std::int32_t Packet::ReadLong() { return Next<Long>("long").v; }
-host::Variant Packet::ReadValue(std::int32_t dataType) { return Convert(Next<Value>("value").v, dataType); }
+std::string Packet::ReadString() {
+    return Next<std::string>("string");
+}
+std::int32_t Packet::ReadLong() {
+    return Next<Long>("long").v;
+}
+host::Variant Packet::ReadValue(std::int32_t dataType) {
+    return Convert(Next<Value>("value").v, dataType);
+}
 
 }  // namespace qnserver

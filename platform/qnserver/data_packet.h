@@ -12,7 +12,7 @@
 namespace qnserver {
 
 class Packet : public host::DataPacket {
-public:
+  public:
     void WriteCount(std::int32_t n) override;
     void WriteString(const std::string& s) override;
     void WriteLong(std::int32_t v) override;
@@ -26,10 +26,17 @@ public:
 
     std::size_t Size() const { return items_.size(); }
 
-private:
-    struct Count { std::int32_t n; };
-    struct Long { std::int32_t v; };
-    struct Value { std::int32_t type; host::Variant v; };
+  private:
+    struct Count {
+        std::int32_t n;
+    };
+    struct Long {
+        std::int32_t v;
+    };
+    struct Value {
+        std::int32_t type;
+        host::Variant v;
+    };
     using Item = std::variant<Count, std::string, Long, Value>;
     template <class T>
     const T& Next(const char* what);

@@ -10,7 +10,7 @@
 namespace host {
 
 class ORVE_API ResultRecord {
-public:
+  public:
     virtual ~ResultRecord() = default;
     // Sizes the record to n values, all 0.
     virtual void Init(std::int32_t n) = 0;
@@ -33,7 +33,7 @@ struct StoredResult {
 enum class ItemGroup { Type1, Other };
 
 class ORVE_API AcqData {
-public:
+  public:
     virtual ~AcqData() = default;
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;

@@ -37,14 +37,14 @@ struct ControlDesc {
     std::string name;
     std::int32_t index = -1;  // control-array index; -1 outside an array
     ControlKind kind = ControlKind::Panel;
-    std::string parent;       // name of the container; empty for the form itself
+    std::string parent;  // name of the container; empty for the form itself
     Rect rect;
     std::int32_t tabIndex = 0;
     DesignedProps props;
 };
 
 class ORVE_API Control {
-public:
+  public:
     virtual ~Control() = default;
     virtual ControlKind Kind() const = 0;
     virtual std::string Name() const = 0;
@@ -72,7 +72,7 @@ public:
 };
 
 class ORVE_API KVEntry : public virtual Control {
-public:
+  public:
     virtual Variant Value() const = 0;
     virtual void SetValue(const Variant& v) = 0;
     virtual std::string Range() const = 0;
@@ -91,14 +91,14 @@ public:
 };
 
 class ORVE_API KVPicButton : public virtual Control {
-public:
+  public:
     virtual void OnClick(std::function<void()> handler) = 0;
     // Raises the click when the button is enabled and visible.
     virtual void UserClick() = 0;
 };
 
 class ORVE_API KVSpread : public virtual Control {
-public:
+  public:
     virtual std::int32_t RowCount() const = 0;
     virtual void SetRowCount(std::int32_t n) = 0;
     virtual std::int32_t ColumnCount() const = 0;
@@ -141,7 +141,7 @@ public:
 };
 
 class ORVE_API UCORVE : public virtual Control {
-public:
+  public:
     virtual void Reset() = 0;
     virtual void LoadSetup(const ParamSet& setup) = 0;
     virtual std::shared_ptr<ParamSet> CurrentSetup() const = 0;
@@ -158,20 +158,21 @@ public:
 };
 
 class ORVE_API Panel : public virtual Control {
-public:
+  public:
     // button: 1 left, 2 right, 4 middle; x, y in twips.
-    virtual void OnMouseDown(std::function<void(std::int32_t, std::int32_t, std::int32_t)> handler) = 0;
+    virtual void OnMouseDown(
+        std::function<void(std::int32_t, std::int32_t, std::int32_t)> handler) = 0;
     virtual void UserMouseDown(std::int32_t button, std::int32_t x, std::int32_t y) = 0;
 };
 
 class ORVE_API MenuItem : public virtual Control {
-public:
+  public:
     virtual void OnClick(std::function<void()> handler) = 0;
     virtual void UserClick() = 0;
 };
 
 class ORVE_API ContextMenu : public virtual Control {
-public:
+  public:
     virtual void AddItem(std::shared_ptr<MenuItem> item) = 0;
     virtual std::vector<std::shared_ptr<MenuItem>> Items() const = 0;
     // Opens the menu at (x, y) twips; the host's menu presenter decides what is chosen.
@@ -180,13 +181,13 @@ public:
 };
 
 class ORVE_API CommandButton : public virtual Control {
-public:
+  public:
     virtual void OnClick(std::function<void()> handler) = 0;
     virtual void UserClick() = 0;
 };
 
 class ORVE_API OptionButton : public virtual Control {
-public:
+  public:
     virtual bool Value() const = 0;
     virtual void SetValue(bool v) = 0;
     virtual void UserSelect() = 0;  // selects this one and clears its siblings in the group

@@ -9,7 +9,7 @@
 namespace host {
 
 class ORVE_API DataPacket {
-public:
+  public:
     virtual ~DataPacket() = default;
     virtual void WriteCount(std::int32_t n) = 0;
     virtual void WriteString(const std::string& s) = 0;

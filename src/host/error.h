@@ -8,12 +8,12 @@
 namespace host {
 
 class ORVE_API Error : public std::runtime_error {
-public:
+  public:
     Error(Status number, const std::string& text) : std::runtime_error(text), number_(number) {}
     Status Number() const noexcept { return number_; }
     std::string Text() const { return what(); }
 
-private:
+  private:
     Status number_;
 };
 

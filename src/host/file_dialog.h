@@ -12,8 +12,8 @@ struct WinRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
-using HookProc = std::intptr_t (*)(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                   std::intptr_t lParam);
+using HookProc = std::intptr_t (*)(WindowHandle window, std::uint32_t message,
+                                   std::uintptr_t wParam, std::intptr_t lParam);
 
 inline constexpr std::uint32_t kWmInitDialog = 272;
 
@@ -42,7 +42,7 @@ struct OpenFileNameA {
 };
 
 class ORVE_API FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     // 1 when a file was chosen (request.file then holds it), 0 on cancel or failure.
     virtual std::int32_t GetSaveFileNameA(OpenFileNameA& request) = 0;

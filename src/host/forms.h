@@ -15,7 +15,7 @@ namespace host {
 using WindowHandle = std::intptr_t;
 
 class ORVE_API Form {
-public:
+  public:
     virtual ~Form() = default;
     virtual std::string Name() const = 0;
     virtual WindowHandle Handle() const = 0;
@@ -32,7 +32,8 @@ public:
     // Constituent controls, flat, in creation order, counted from 0.
     virtual std::vector<std::shared_ptr<Control>> Controls() const = 0;
     // Raises host::Error when there is no such control.
-    virtual std::shared_ptr<Control> Find(const std::string& name, std::int32_t index = -1) const = 0;
+    virtual std::shared_ptr<Control> Find(const std::string& name,
+                                          std::int32_t index = -1) const = 0;
 
     // Modal dialogs: shows the form and returns once it is hidden.
     virtual void ShowModal(WindowHandle owner) = 0;
@@ -47,7 +48,7 @@ public:
 };
 
 class ORVE_API ControlFactory {
-public:
+  public:
     virtual ~ControlFactory() = default;
     // Creates a control from its design; raises for an unknown kind or a bad property.
     virtual std::shared_ptr<Control> Create(const ControlDesc& desc) = 0;
@@ -56,7 +57,7 @@ public:
 };
 
 class ORVE_API Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual void Clear() = 0;
     virtual void SetText(const std::string& text) = 0;

@@ -18,7 +18,7 @@
 namespace host {
 
 class ORVE_API Host {
-public:
+  public:
     virtual ~Host() = default;
     virtual ErrorService& Errors() = 0;
     virtual TextCatalog& Texts() = 0;

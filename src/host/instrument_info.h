@@ -10,13 +10,13 @@
 namespace host {
 
 class ORVE_API CalibrationData {
-public:
+  public:
     virtual ~CalibrationData() = default;
     virtual void SaveTo(DataPacket& packet, std::int32_t option) const = 0;
 };
 
 class ORVE_API InstrumentInfo {
-public:
+  public:
     virtual ~InstrumentInfo() = default;
     virtual std::string Type() const = 0;
     virtual void SetType(const std::string& type) = 0;

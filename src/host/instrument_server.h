@@ -10,7 +10,7 @@
 namespace host {
 
 class ORVE_API InstrumentServer {
-public:
+  public:
     virtual ~InstrumentServer() = default;
     // Fills the packet: entry count, then per entry source, key, message (strings) and a long flag.
     virtual void GetErrorList(DataPacket& packet) = 0;
@@ -35,7 +35,7 @@ public:
 };
 
 class ORVE_API InstrumentServerFactory {
-public:
+  public:
     virtual ~InstrumentServerFactory() = default;
     // A new client of the instrument; raises when the server program cannot be reached.
     virtual std::shared_ptr<InstrumentServer> CreateServer() = 0;

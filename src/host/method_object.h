@@ -12,7 +12,7 @@
 namespace host {
 
 class ORVE_API MethodObject {
-public:
+  public:
     virtual ~MethodObject() = default;
     virtual std::string Name() const = 0;
     virtual void SetName(const std::string& name) = 0;
@@ -38,7 +38,8 @@ public:
     virtual ParamDef ColumnDef(std::int32_t table, std::int32_t col) const = 0;
     virtual void SetColumnDef(std::int32_t table, std::int32_t col, const ParamDef& def) = 0;
     virtual Variant Cell(std::int32_t table, std::int32_t col, std::int32_t row) const = 0;
-    virtual void SetCell(std::int32_t table, std::int32_t col, std::int32_t row, const Variant& v) = 0;
+    virtual void SetCell(std::int32_t table, std::int32_t col, std::int32_t row,
+                         const Variant& v) = 0;
 
     virtual std::int32_t ResultDefCount() const = 0;
     virtual void SetResultDefCount(std::int32_t n) = 0;

@@ -19,18 +19,18 @@ struct FormatDescriptor {
 struct ParamDef {
     std::string id;
     std::int32_t dataType = kTypeText;
-    std::string name;      // display name written into methods
+    std::string name;  // display name written into methods
     std::string caption;
     std::string unit;
     std::int32_t ctrlType = kCtrlEdit;
-    std::string format;    // format pattern: "", "0", "0.0", ...
+    std::string format;  // format pattern: "", "0", "0.0", ...
     std::string text1;
     std::string text2;
     bool locked = false;
     bool flag1 = false;
     bool flag2 = false;
-    std::string range;     // numeric range or list text "{a;b}"
-    bool flag = false;     // the definition flag cleared by the setup merge
+    std::string range;  // numeric range or list text "{a;b}"
+    bool flag = false;  // the definition flag cleared by the setup merge
 
     FormatDescriptor Format() const { return {dataType, format}; }
     bool operator==(const ParamDef&) const = default;

@@ -13,7 +13,7 @@
 namespace host {
 
 class ORVE_API ParamSet {
-public:
+  public:
     virtual ~ParamSet() = default;
     virtual std::int32_t Count() const = 0;
     // Grows with blank entries or drops entries from the end.
@@ -41,7 +41,7 @@ public:
 // Indexed list of parameter definitions (from 1); the instrument's setup
 // description is one.
 class ORVE_API ParamDefList {
-public:
+  public:
     virtual ~ParamDefList() = default;
     virtual std::int32_t Count() const = 0;
     // Shared: changing the returned definition changes the list's item.
@@ -55,7 +55,7 @@ public:
 };
 
 class ORVE_API ResultDefList {
-public:
+  public:
     virtual ~ResultDefList() = default;
     virtual std::int32_t Count() const = 0;
     virtual std::shared_ptr<ResultDef> Item(std::int32_t i) const = 0;

@@ -9,7 +9,7 @@
 namespace host {
 
 class ORVE_API PageList {
-public:
+  public:
     virtual ~PageList() = default;
     virtual std::int32_t Count() const = 0;
     virtual void SetCount(std::int32_t n) = 0;
@@ -19,20 +19,20 @@ public:
 };
 
 class ORVE_API UserRights {
-public:
+  public:
     virtual ~UserRights() = default;
     virtual VBool HasRight(const std::string& object, const std::string& right) const = 0;
 };
 
 class ORVE_API UserConfig {
-public:
+  public:
     virtual ~UserConfig() = default;
     virtual std::shared_ptr<ParamSet> Settings() const = 0;
 };
 
 // Curve descriptors are passed through by the module and never looked into.
 class ORVE_API CurveInfo {
-public:
+  public:
     virtual ~CurveInfo() = default;
 };
 

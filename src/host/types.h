@@ -15,7 +15,9 @@ using Status = std::int32_t;
 using VBool = std::int16_t;
 inline constexpr VBool kVTrue = -1;
 inline constexpr VBool kVFalse = 0;
-inline constexpr VBool ToVBool(bool b) { return b ? kVTrue : kVFalse; }
+inline constexpr VBool ToVBool(bool b) {
+    return b ? kVTrue : kVFalse;
+}
 
 // A result type; 1 is the first result group of the acquisition data.
 using ResultType = std::int32_t;

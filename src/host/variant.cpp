@@ -1,15 +1,17 @@
 #include "host/variant.h"
 
+#include <fmt/format.h>
 #include <charconv>
 #include <cmath>
-#include <fmt/format.h>
 
 #include "host/error.h"
 
 namespace host {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) { throw Error(kErrConversion, what); }
+[[noreturn]] void Fail(const std::string& what) {
+    throw Error(kErrConversion, what);
+}
 
 double ParseNumber(const std::string& s) {
     if (s.empty()) Fail("an empty text is not a number");
@@ -35,13 +37,20 @@ bool Variant::IsNumeric() const {
 
 double Variant::ToDouble() const {
     switch (GetKind()) {
-        case Kind::Empty: return 0.0;
-        case Kind::Bool: return std::get<bool>(v_) ? -1.0 : 0.0;
-        case Kind::Int16: return std::get<std::int16_t>(v_);
-        case Kind::Int32: return std::get<std::int32_t>(v_);
-        case Kind::Double: return std::get<double>(v_);
-        case Kind::Date: return std::get<Date>(v_).days;
-        case Kind::Text: return ParseNumber(std::get<std::string>(v_));
+        case Kind::Empty:
+            return 0.0;
+        case Kind::Bool:
+            return std::get<bool>(v_) ? -1.0 : 0.0;
+        case Kind::Int16:
+            return std::get<std::int16_t>(v_);
+        case Kind::Int32:
+            return std::get<std::int32_t>(v_);
+        case Kind::Double:
+            return std::get<double>(v_);
+        case Kind::Date:
+            return std::get<Date>(v_).days;
+        case Kind::Text:
+            return ParseNumber(std::get<std::string>(v_));
     }
     Fail("unknown value kind");
 }
@@ -50,7 +59,8 @@ std::int32_t Variant::ToInt32() const {
     double d = ToDouble();
     if (!std::isfinite(d)) Fail("not a finite number");
     double r = std::nearbyint(d);  // default rounding mode: half to even
-    if (r < -2147483648.0 || r > 2147483647.0) Fail(fmt::format("{} is out of the 32-bit range", d));
+    if (r < -2147483648.0 || r > 2147483647.0)
+        Fail(fmt::format("{} is out of the 32-bit range", d));
     return static_cast<std::int32_t>(r);
 }
 
@@ -66,18 +76,24 @@ bool Variant::ToBool() const {
 
 std::string Variant::ToString() const {
     switch (GetKind()) {
-        case Kind::Empty: return "";
-        case Kind::Bool: return std::get<bool>(v_) ? "True" : "False";
-        case Kind::Int16: return std::to_string(std::get<std::int16_t>(v_));
-        case Kind::Int32: return std::to_string(std::get<std::int32_t>(v_));
+        case Kind::Empty:
+            return "";
+        case Kind::Bool:
+            return std::get<bool>(v_) ? "True" : "False";
+        case Kind::Int16:
+            return std::to_string(std::get<std::int16_t>(v_));
+        case Kind::Int32:
+            return std::to_string(std::get<std::int32_t>(v_));
         case Kind::Double: {
             double d = std::get<double>(v_);
             if (std::isnan(d)) return "NaN";
             if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
             return fmt::format("{}", d);
         }
-        case Kind::Date: return fmt::format("{}", std::get<Date>(v_).days);
-        case Kind::Text: return std::get<std::string>(v_);
+        case Kind::Date:
+            return fmt::format("{}", std::get<Date>(v_).days);
+        case Kind::Text:
+            return std::get<std::string>(v_);
     }
     return "";
 }

@@ -18,7 +18,7 @@ struct Date {
 };
 
 class ORVE_API Variant {
-public:
+  public:
     enum class Kind { Empty, Bool, Int16, Int32, Double, Date, Text };
 
     Variant() = default;
@@ -43,7 +43,7 @@ public:
 
     bool operator==(const Variant&) const = default;
 
-private:
+  private:
     std::variant<std::monostate, bool, std::int16_t, std::int32_t, double, Date, std::string> v_;
 };
 

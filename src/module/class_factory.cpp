@@ -26,6 +26,8 @@ ClassFactory& TheClassFactory() {
     return factory;
 }
 
-bool CanUnloadNow() { return UCVIZari::LiveCount() == 0 && TheClassFactory().Locks() == 0; }
+bool CanUnloadNow() {
+    return UCVIZari::LiveCount() == 0 && TheClassFactory().Locks() == 0;
+}
 
 }  // namespace module

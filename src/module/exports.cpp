@@ -20,11 +20,13 @@ namespace fs = std::filesystem;
 // The registry: one class per line, class name, tab, library path. Its folder
 // comes from ORVE_REGISTRY_DIR, else the user's data directory.
 fs::path RegistryFile() {
-    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir) return fs::path(dir) / "registry.txt";
+    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir)
+        return fs::path(dir) / "registry.txt";
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
         return fs::path(data) / "orvevizari" / "registry.txt";
     const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" / "registry.txt";
+    return fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" /
+           "registry.txt";
 }
 
 std::string LibraryPath() {
@@ -44,7 +46,8 @@ std::int32_t RewriteRegistry(bool add) {
     if (std::ifstream in(file); in) {
         for (std::string line; std::getline(in, line);) {
             auto tab = line.find('\t');
-            if (tab != std::string::npos && host::IEquals(line.substr(0, tab), module::kClassName)) continue;
+            if (tab != std::string::npos && host::IEquals(line.substr(0, tab), module::kClassName))
+                continue;
             if (!line.empty()) lines.push_back(line);
         }
     }
@@ -92,12 +95,13 @@ __attribute__((visibility("default"))) std::int32_t DllUnregisterServer() {
     }
 }
 
-__attribute__((visibility("default"))) std::int32_t DllGetClassObject(const char* className,
-                                                                      host::ClassFactory** factory) {
+__attribute__((visibility("default"))) std::int32_t DllGetClassObject(
+    const char* className, host::ClassFactory** factory) {
     try {
         if (!factory) return host::kEPointer;
         *factory = nullptr;
-        if (!className || !host::IEquals(className, module::kClassName)) return host::kClassNotAvailable;
+        if (!className || !host::IEquals(className, module::kClassName))
+            return host::kClassNotAvailable;
         *factory = &module::TheClassFactory();
         return host::kSOk;
     } catch (...) {

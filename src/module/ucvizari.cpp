@@ -20,7 +20,9 @@ std::atomic<std::int32_t> gLive{0};
 
 // Sums of control heights become the setup-area height to the nearest
 // integer, halves to even.
-std::int32_t RoundHalfEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+std::int32_t RoundHalfEven(double v) {
+    return static_cast<std::int32_t>(std::nearbyint(v));
+}
 
 // Ends silently at the first failure.
 template <class F>
@@ -39,12 +41,16 @@ std::shared_ptr<host::Form> BuildPage(host::Host& h) {
 
 }  // namespace
 
-std::int32_t UCVIZari::LiveCount() { return gLive.load(); }
+std::int32_t UCVIZari::LiveCount() {
+    return gLive.load();
+}
 
-UCVIZari::UCVIZari() : host_(host::CurrentHost()), form_(BuildPage(host_)), page_(new ui::SetupPage(*form_)) {
+UCVIZari::UCVIZari()
+    : host_(host::CurrentHost()), form_(BuildPage(host_)), page_(new ui::SetupPage(*form_)) {
     ++gLive;
-    results_ = std::make_unique<method::ResultTable>(host_, *page_->kvsResult, *page_->kvsScan,
-                                                     method::ControlState{noAutoClear_, acqData_, form_->Handle()});
+    results_ = std::make_unique<method::ResultTable>(
+        host_, *page_->kvsResult, *page_->kvsScan,
+        method::ControlState{noAutoClear_, acqData_, form_->Handle()});
     results_->Connect();
     page_->Connect([this] { results_->SetResultColumns(); }, [this] { AdjustPosition(); });
     page_->SetCopyMethodAction([this] { CopyMethod(); });
@@ -88,8 +94,8 @@ std::shared_ptr<host::PageList> UCVIZari::AvailPages() {
     list->SetCount(2);
     const char* names[] = {"Setup", "Online"};
     for (std::int32_t n = 1; n <= 2; ++n) {
-        list->SetDescriptor(n, host_.Numbers().IntToText(n, "") + ";" + host_.Texts().Text(names[n - 1], "") + ";" +
-                                   names[n - 1]);
+        list->SetDescriptor(n, host_.Numbers().IntToText(n, "") + ";" +
+                                   host_.Texts().Text(names[n - 1], "") + ";" + names[n - 1]);
     }
     return list;
 }
@@ -109,7 +115,9 @@ void UCVIZari::DisplayPage(std::int32_t, host::VBool pLocked) {
         p.kvpHideDetails->SetVisible(p.detailsShown && right);
         p.setupAreaHeight = 0;
         if (right) p.setupAreaHeight = RoundHalfEven(p.pnlSetup->Geometry().height + 30.0);
-        if (p.detailsShown) p.setupAreaHeight = RoundHalfEven(p.setupAreaHeight + double(p.pnlInst->Geometry().height));
+        if (p.detailsShown)
+            p.setupAreaHeight =
+                RoundHalfEven(p.setupAreaHeight + double(p.pnlInst->Geometry().height));
         if (events_) events_->SpreadSelected(0);
         p.ApplyLayout();
     });
@@ -119,7 +127,8 @@ void UCVIZari::DisplayPage(std::int32_t, host::VBool pLocked) {
 host::Status UCVIZari::SetupModule(std::shared_ptr<host::UserConfig> pUserCfg,
                                    std::shared_ptr<host::UserRights> pRights) {
     return proxy::Trap([&] {
-        if (!pRights || !pUserCfg) throw host::Error(host::kErrUnexpected, "SetupModule needs a configuration and rights");
+        if (!pRights || !pUserCfg)
+            throw host::Error(host::kErrUnexpected, "SetupModule needs a configuration and rights");
         createRight_ = pRights->HasRight("CProcess", "Create") ? -1 : 0;
         auto settings = pUserCfg->Settings();
         noAutoClear_ = !settings->ValueOf("AutoClearResults").ToBool();
@@ -127,7 +136,8 @@ host::Status UCVIZari::SetupModule(std::shared_ptr<host::UserConfig> pUserCfg,
 }
 
 // Traps every failure; the instrument information stays replaced if the proxy fails.
-host::Status UCVIZari::SetInstrument(std::int32_t pIndex, std::shared_ptr<host::InstrumentInfo> pInstInfo) {
+host::Status UCVIZari::SetInstrument(std::int32_t pIndex,
+                                     std::shared_ptr<host::InstrumentInfo> pInstInfo) {
     return proxy::Trap([&] {
         if (pIndex != 1) return;
         instInfo_ = std::move(pInstInfo);
@@ -194,19 +204,23 @@ host::Status UCVIZari::UpdateConfigDisplay() {
     });
 }
 
-
-
 // No trap: the stable "InvMode" status; pSetupIdx is left unchanged.
-host::Status UCVIZari::MeasureSetup(host::ResultType, std::int32_t, std::shared_ptr<host::ParamSet>, std::int32_t&) {
+host::Status UCVIZari::MeasureSetup(host::ResultType, std::int32_t, std::shared_ptr<host::ParamSet>,
+                                    std::int32_t&) {
     return host_.Errors().StatusOf(host::CurrentModuleErrors().invMode);
 }
 
 // The result table states each failure policy.
-void UCVIZari::ClearAcqData() { results_->ClearAcqData(); }
+void UCVIZari::ClearAcqData() {
+    results_->ClearAcqData();
+}
 
-host::Status UCVIZari::LoadAcqData(std::shared_ptr<host::AcqData> pData) { return results_->LoadAcqData(pData); }
+host::Status UCVIZari::LoadAcqData(std::shared_ptr<host::AcqData> pData) {
+    return results_->LoadAcqData(pData);
+}
 
-void UCVIZari::GetSelectedCurves(std::shared_ptr<host::CurveInfo> pInfo, std::shared_ptr<host::CurveInfo> pCurve) {
+void UCVIZari::GetSelectedCurves(std::shared_ptr<host::CurveInfo> pInfo,
+                                 std::shared_ptr<host::CurveInfo> pCurve) {
     results_->GetSelectedCurves(pInfo, pCurve);
 }
 

@@ -15,7 +15,7 @@ class CORVEProxy;
 namespace module {
 
 class UCVIZari final : public host::IUCVIZari {
-public:
+  public:
     // Creation: the page, then the creation steps (each failure ends them silently).
     UCVIZari();
     ~UCVIZari() override;
@@ -28,7 +28,8 @@ public:
                              std::shared_ptr<host::UserRights> pRights) override;
     std::int32_t NrUsedInstruments() override { return 1; }
     std::string UsedInstType(std::int32_t) override { return "ORVE"; }
-    host::Status SetInstrument(std::int32_t pIndex, std::shared_ptr<host::InstrumentInfo> pInstInfo) override;
+    host::Status SetInstrument(std::int32_t pIndex,
+                               std::shared_ptr<host::InstrumentInfo> pInstInfo) override;
     void LocalizeControl() override;
     host::Status UpdateConfigDisplay() override;
     void ClearMethod() override;
@@ -37,19 +38,24 @@ public:
     host::Status InitMeasurement(std::shared_ptr<host::MethodObject> pMethod,
                                  std::shared_ptr<host::AcqData> pAcqData) override;
     host::Status ExitMeasurement(std::shared_ptr<host::MethodObject> pMethod) override;
-    host::Status MeasureSample(std::shared_ptr<host::MethodObject> pMethod, host::ResultType pResType,
-                               std::int32_t pSampleNo, std::shared_ptr<host::ParamSet> pSampleInfo) override;
+    host::Status MeasureSample(std::shared_ptr<host::MethodObject> pMethod,
+                               host::ResultType pResType, std::int32_t pSampleNo,
+                               std::shared_ptr<host::ParamSet> pSampleInfo) override;
     host::Status MeasureSetup(host::ResultType pResType, std::int32_t pSampleNo,
-                              std::shared_ptr<host::ParamSet> pSampleInfo, std::int32_t& pSetupIdx) override;
-    host::VBool CorrectionRequired(std::shared_ptr<host::MethodObject>, std::shared_ptr<host::AcqData>) override {
+                              std::shared_ptr<host::ParamSet> pSampleInfo,
+                              std::int32_t& pSetupIdx) override;
+    host::VBool CorrectionRequired(std::shared_ptr<host::MethodObject>,
+                                   std::shared_ptr<host::AcqData>) override {
         return host::kVFalse;
     }
-    host::Status MeasureCorrection(std::shared_ptr<host::MethodObject>, std::shared_ptr<host::AcqData>) override {
+    host::Status MeasureCorrection(std::shared_ptr<host::MethodObject>,
+                                   std::shared_ptr<host::AcqData>) override {
         return 0;
     }
     void ClearAcqData() override;
     host::Status LoadAcqData(std::shared_ptr<host::AcqData> pData) override;
-    void GetSelectedCurves(std::shared_ptr<host::CurveInfo> pInfo, std::shared_ptr<host::CurveInfo> pCurve) override;
+    void GetSelectedCurves(std::shared_ptr<host::CurveInfo> pInfo,
+                           std::shared_ptr<host::CurveInfo> pCurve) override;
     void HandleMenuCommand(const std::string& pType, const std::string& pCommand) override;
     host::Status Terminate() override { return 0; }
     void ReleaseExtender() override;
@@ -72,14 +78,15 @@ public:
     // Number of controls alive in this process (the library may unload at 0).
     static std::int32_t LiveCount();
 
-private:
+  private:
     void CreateInstObjects();
     proxy::CORVEProxy& Proxy();  // raises without an instrument
     host::AcqData& AcqDataOrRaise();
     host::Status PrepareMeasurement(const std::shared_ptr<host::MethodObject>& method,
                                     const std::shared_ptr<host::AcqData>& acqData);
-    host::Status MeasurePositions(const std::shared_ptr<host::MethodObject>& method, host::ResultType resType,
-                                  std::int32_t sampleNo, const std::shared_ptr<host::ParamSet>& sampleInfo);
+    host::Status MeasurePositions(const std::shared_ptr<host::MethodObject>& method,
+                                  host::ResultType resType, std::int32_t sampleNo,
+                                  const std::shared_ptr<host::ParamSet>& sampleInfo);
     host::Status ReadIntensity(host::ResultRecord& record);
     host::Status FinishMeasurement();
 
@@ -89,7 +96,7 @@ private:
     host::Status ValidatePage();
     host::Status PageToMethod(host::MethodObject& method);
     void SetOnlineResultView(host::MethodObject& method);
-    void CopyMethod();  // the "Copy Method" menu item
+    void CopyMethod();      // the "Copy Method" menu item
     void AdjustPosition();  // the "Adjust Pos" button
     void ReleaseInstObjects() noexcept;
 

@@ -13,8 +13,8 @@ using host::Variant;
 constexpr const char* kFont = "Tahoma, 9pt";
 constexpr const char* kFontBold = "Tahoma, 9pt, bold";
 
-ControlDesc Desc(const char* name, ControlKind kind, const char* parent, int left, int top, int width, int height,
-                 int tab, DesignedProps props = {}, int index = -1) {
+ControlDesc Desc(const char* name, ControlKind kind, const char* parent, int left, int top,
+                 int width, int height, int tab, DesignedProps props = {}, int index = -1) {
     ControlDesc d;
     d.name = name;
     d.index = index;
@@ -28,29 +28,38 @@ ControlDesc Desc(const char* name, ControlKind kind, const char* parent, int lef
 
 // Properties every setup entry shares.
 DesignedProps Entry(const char* caption, const char* range, const char* unit, const char* outformat,
-                    int datatype, int ctrltype, int labelwidth, bool locked = false, bool leftaligned = true,
-                    const char* font = kFont) {
-    return {{"caption", caption},      {"range", range},
-            {"unit", unit},            {"outformat", outformat},
-            {"datatype", datatype},    {"ctrltype", ctrltype},
-            {"labelwidth", labelwidth}, {"leftaligned", leftaligned},
-            {"labelbold", true},       {"locked", locked},
-            {"enabled", true},         {"forcevalid", false},
-            {"isformula", false},      {"maxlength", 0},
-            {"interval", ""},          {"tooltiptext", ""},
-            {"description", ""},       {"id", ""},
+                    int datatype, int ctrltype, int labelwidth, bool locked = false,
+                    bool leftaligned = true, const char* font = kFont) {
+    return {{"caption", caption},
+            {"range", range},
+            {"unit", unit},
+            {"outformat", outformat},
+            {"datatype", datatype},
+            {"ctrltype", ctrltype},
+            {"labelwidth", labelwidth},
+            {"leftaligned", leftaligned},
+            {"labelbold", true},
+            {"locked", locked},
+            {"enabled", true},
+            {"forcevalid", false},
+            {"isformula", false},
+            {"maxlength", 0},
+            {"interval", ""},
+            {"tooltiptext", ""},
+            {"description", ""},
+            {"id", ""},
             {"font", font}};
 }
 
 DesignedProps Button(const char* caption, const char* picture, int picleft, int labelleft,
                      const char* font = kFontBold) {
-    return {{"caption", caption}, {"picture", picture}, {"picleft", picleft},
-            {"labelleft", labelleft}, {"enabled", true}, {"font", font}};
+    return {{"caption", caption},     {"picture", picture}, {"picleft", picleft},
+            {"labelleft", labelleft}, {"enabled", true},    {"font", font}};
 }
 
 // One designed grid column, as the grid persists it.
-void Column(DesignedProps& p, int c, const char* id, const char* name, const char* unit, int vartype, int width,
-            bool locked, bool removable) {
+void Column(DesignedProps& p, int c, const char* id, const char* name, const char* unit,
+            int vartype, int width, bool locked, bool removable) {
     auto key = [c](const char* prop) { return "col(" + std::to_string(c) + ")." + prop; };
     p.push_back({key("id"), id});
     p.push_back({key("vartype"), vartype});
@@ -135,7 +144,8 @@ std::vector<ControlDesc> SetupPageDescription() {
         Desc("KVEExSlit", K::KVEntry, "PnlSetup", 7875, 135, 2070, 330, 6,
              Entry("Ex. Slit", "", "nm", "0.0", host::kTypeNumber, host::kCtrlEdit, 1250)),
         Desc("KVEGain", K::KVEntry, "PnlSetup", 10350, 135, 1935, 330, 7,
-             Entry("Gain", "{Medium;Low;High;Custom}", "", "", host::kTypeText, host::kCtrlList, 900)),
+             Entry("Gain", "{Medium;Low;High;Custom}", "", "", host::kTypeText, host::kCtrlList,
+                   900)),
         Desc("KVPRemovePos", K::KVPicButton, "PnlSetup", 150, 510, 1665, 375, 8, removePos),
         Desc("KVEEmSlit", K::KVEntry, "PnlSetup", 7875, 570, 2070, 330, 9,
              Entry("Em. Slit", "", "nm", "0.0", host::kTypeNumber, host::kCtrlEdit, 1250)),
@@ -146,7 +156,8 @@ std::vector<ControlDesc> SetupPageDescription() {
         Desc("KVPAdjust", K::KVPicButton, "PnlSetup", 180, 1035, 1665, 375, 12, adjust),
         Desc("PnlInst", K::Panel, "PgSetup", -30, 4785, 12435, 3585, 13, backColor),
         Desc("UCORVE", K::UCORVE, "PnlInst", 0, 0, 11775, 3435, 14),
-        Desc("mnuPopUp", K::ContextMenu, "", 0, 0, 0, 0, 0, {{"caption", "PopUp"}, {"visible", false}}),
+        Desc("mnuPopUp", K::ContextMenu, "", 0, 0, 0, 0, 0,
+             {{"caption", "PopUp"}, {"visible", false}}),
         Desc("mnuCopyMethod", K::MenuItem, "mnuPopUp", 0, 0, 0, 0, 0, {{"caption", "Copy Method"}}),
     };
     page[1].props.push_back({"visible", false});  // details start hidden
@@ -158,8 +169,12 @@ std::vector<ControlDesc> AdjustDialogDescription() {
     constexpr const char* kArrowFont = "Tahoma, 11.25pt, bold";
     auto arrow = [&](int index, const char* picture, int left, int top, int tab) {
         return Desc("KVPAlignWPR", K::KVPicButton, "", left, top, 405, 375, tab,
-                    {{"caption", ""}, {"picture", picture}, {"picleft", 15}, {"labelleft", 0},
-                     {"enabled", true}, {"font", kArrowFont}},
+                    {{"caption", ""},
+                     {"picture", picture},
+                     {"picleft", 15},
+                     {"labelleft", 0},
+                     {"enabled", true},
+                     {"font", kArrowFont}},
                     index);
     };
     auto option = [](int index, const char* caption, int top, int tab, bool selected) {
@@ -167,20 +182,23 @@ std::vector<ControlDesc> AdjustDialogDescription() {
                     {{"caption", caption}, {"value", selected}, {"font", kFontBold}}, index);
     };
     return {
-        Desc("OKButton", K::CommandButton, "", 4185, 120, 1215, 375, 0, {{"caption", "OK"}, {"default", true}}),
+        Desc("OKButton", K::CommandButton, "", 4185, 120, 1215, 375, 0,
+             {{"caption", "OK"}, {"default", true}}),
         Desc("CancelButton", K::CommandButton, "", 4185, 600, 1215, 375, 1,
              {{"caption", "Cancel"}, {"cancel", true}}),
         arrow(2, "arrow-up", 2220, 1035, 2),
         Desc("KVEPosX", K::KVEntry, "", 285, 180, 1530, 315, 3,
-             Entry("X-Pos", "", "", "0.000000", host::kTypeNumber, host::kCtrlEdit, 750, true, true, kFontBold)),
+             Entry("X-Pos", "", "", "0.000000", host::kTypeNumber, host::kCtrlEdit, 750, true, true,
+                   kFontBold)),
         Desc("KVEPosY", K::KVEntry, "", 1980, 180, 1620, 315, 4,
-             Entry("Y-Pos", "", "", "0.000000", host::kTypeNumber, host::kCtrlEdit, 750, true, true, kFontBold)),
+             Entry("Y-Pos", "", "", "0.000000", host::kTypeNumber, host::kCtrlEdit, 750, true, true,
+                   kFontBold)),
         arrow(3, "arrow-right", 2640, 1395, 5),
         arrow(4, "arrow-down", 2250, 1755, 6),
         arrow(1, "arrow-left", 1830, 1395, 7),
         Desc("KVELampOn", K::KVEntry, "", 270, 810, 1395, 285, 8,
-             Entry("White light", "{TRUE;FALSE}", "", "", host::kTypeBoolean, host::kCtrlCheck, 1200, false, false,
-                   kFontBold)),
+             Entry("White light", "{TRUE;FALSE}", "", "", host::kTypeBoolean, host::kCtrlCheck,
+                   1200, false, false, kFontBold)),
         option(1, "0.2 mm", 1260, 9, true),
         option(3, "5 mm", 1890, 10, false),
         option(2, "1 mm", 1575, 11, false),

@@ -6,7 +6,8 @@
 
 namespace {
 
-const std::vector<Position> kThree = {{12.5, 4, 485, 520}, {21.5, 4, 485, 520}, {30.5, 4, 485, 520}};
+const std::vector<Position> kThree = {
+    {12.5, 4, 485, 520}, {21.5, 4, 485, 520}, {30.5, 4, 485, 520}};
 
 using Measurement = ScenarioTest;
 
@@ -37,8 +38,8 @@ TEST_F(Measurement, OtherModesMeasureTheDarkCurrentAndRestoreTheLamp) {
     const double before = host_->GetClock().Now();
     ASSERT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), 0);
     auto sent = Sent();
-    auto get = IndexOf(sent, "Get Lamp"), off = IndexOf(sent, "Set Lamp=Off"), on = IndexOf(sent, "Set SubDC=On"),
-         run = IndexOf(sent, "Run SubDC");
+    auto get = IndexOf(sent, "Get Lamp"), off = IndexOf(sent, "Set Lamp=Off"),
+         on = IndexOf(sent, "Set SubDC=On"), run = IndexOf(sent, "Run SubDC");
     // The lamp was "On" when read: that answer is sent back last.
     auto restore = static_cast<std::ptrdiff_t>(sent.size()) - 1;
     EXPECT_EQ(sent.back(), "Set Lamp=On");

@@ -11,8 +11,8 @@
 #include "host/context.h"
 #include "module/class_factory.h"
 #include "module/ucvizari.h"
-#include "platform/kvdova/documents.h"
 #include "platform/kvbase/progress.h"
+#include "platform/kvdova/documents.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/reference_host.h"
 #include "platform/qnserver/server_factory.h"
@@ -22,7 +22,7 @@ struct Position {
 };
 
 class ScenarioTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host_ = std::make_shared<loader::ReferenceHost>(loader::HostOptions{});
         host_->Simulator().GetInstrument().GetTranscript().SetStream(&transcript_);
@@ -47,7 +47,8 @@ protected:
 
     // A method as the page would store it, with its setup values and positions.
     std::shared_ptr<host::MethodObject> Method(const std::vector<Position>& positions,
-                                               const std::string& lumMode = "Fluor", bool autoLamp = true) {
+                                               const std::string& lumMode = "Fluor",
+                                               bool autoLamp = true) {
         auto m = host_->NewMethodObject();
         auto add = [&](const char* id, std::int32_t type, host::Variant v) {
             host::ParamDef d;
@@ -73,7 +74,8 @@ protected:
         for (std::size_t r = 0; r < positions.size(); ++r) {
             const auto& p = positions[r];
             const double cells[] = {p.x, p.y, p.ex, p.em};
-            for (int c = 0; c < 4; ++c) m->SetCell(1, c + 1, static_cast<std::int32_t>(r + 1), cells[c]);
+            for (int c = 0; c < 4; ++c)
+                m->SetCell(1, c + 1, static_cast<std::int32_t>(r + 1), cells[c]);
         }
         return m;
     }

@@ -16,7 +16,7 @@ namespace {
 const std::string kLibrary = ORVE_DEFAULT_LIBRARY;
 
 class LoaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("orve_registry_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
@@ -57,10 +57,12 @@ TEST_F(LoaderTest, RegisterWritesOneLineAndUnregisterRemovesIt) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].className, "UCVIZari");
     EXPECT_EQ(fs::canonical(entries[0].libraryPath), fs::canonical(kLibrary));
-    EXPECT_EQ(loader::FindRegisteredLibrary("ucvizari", loader::RegistryFilePath()), entries[0].libraryPath);
+    EXPECT_EQ(loader::FindRegisteredLibrary("ucvizari", loader::RegistryFilePath()),
+              entries[0].libraryPath);
     ASSERT_EQ(lib->Unregister(), host::kSOk);
     EXPECT_TRUE(loader::ReadRegistry(loader::RegistryFilePath()).empty());
-    EXPECT_THROW(loader::FindRegisteredLibrary("UCVIZari", loader::RegistryFilePath()), host::Error);
+    EXPECT_THROW(loader::FindRegisteredLibrary("UCVIZari", loader::RegistryFilePath()),
+                 host::Error);
 }
 
 TEST_F(LoaderTest, BadInputGetsClearErrors) {

@@ -30,7 +30,8 @@ TEST_F(LifecycleTest, MeasureSetupRefusesWithTheSameStatusAndLeavesTheIndex) {
     EXPECT_NE(s1, 0);
     EXPECT_EQ(s1, s2);
     EXPECT_EQ(idx, 7);
-    EXPECT_EQ(host_->Errors().MessageText(s1), "Acquisition module does not support parallel sample measurements");
+    EXPECT_EQ(host_->Errors().MessageText(s1),
+              "Acquisition module does not support parallel sample measurements");
 }
 
 TEST_F(LifecycleTest, AutoClearSettingGivesTheNegatedFlag) {
@@ -128,7 +129,8 @@ TEST_F(LifecycleTest, TwoControlsOnOneThreadShareTheModuleCodes) {
     std::int32_t idx = 0;
     EXPECT_EQ(second->MeasureSetup(1, 1, nullptr, idx), control_->MeasureSetup(1, 1, nullptr, idx));
     std::size_t acqModule = 0;
-    for (const auto& e : host_->Errors().Entries()) acqModule += host::IEquals(e.section, "AcqModule");
+    for (const auto& e : host_->Errors().Entries())
+        acqModule += host::IEquals(e.section, "AcqModule");
     EXPECT_EQ(acqModule, 3u);
 }
 

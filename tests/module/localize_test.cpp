@@ -16,10 +16,11 @@ std::string WriteCatalogue(const std::string& name, const std::string& json) {
 }  // namespace
 
 class LocalizeWithoutSection : public ModuleTest {
-protected:
+  protected:
     loader::HostOptions Options() override {
         loader::HostOptions o;
-        o.cataloguePath = WriteCatalogue("orve_cat_nosection.json", R"({"texts": {"Setup": "Einrichtung"}})");
+        o.cataloguePath =
+            WriteCatalogue("orve_cat_nosection.json", R"({"texts": {"Setup": "Einrichtung"}})");
         return o;
     }
 };

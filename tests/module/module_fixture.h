@@ -11,7 +11,7 @@
 #include "platform/loader/reference_host.h"
 
 class ModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host_ = std::make_shared<loader::ReferenceHost>(Options());
         control_ = module::TheClassFactory().CreateInstance(host_);
