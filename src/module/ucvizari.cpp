@@ -127,9 +127,9 @@ void UCVIZari::DisplayPage(std::int32_t, host::VBool pLocked) {
 host::Status UCVIZari::SetupModule(std::shared_ptr<host::UserConfig> pUserCfg,
                                    std::shared_ptr<host::UserRights> pRights) {
     return proxy::Trap([&] {
-        if (!pRights || !pUserCfg)
-            throw host::Error(host::kErrUnexpected, "SetupModule needs a configuration and rights");
+        if (!pRights) throw host::Error(host::kErrUnexpected, "SetupModule needs the user's rights");
         createRight_ = pRights->HasRight("CProcess", "Create") ? -1 : 0;
+        if (!pUserCfg) throw host::Error(host::kErrUnexpected, "SetupModule needs the user's configuration");
         auto settings = pUserCfg->Settings();
         noAutoClear_ = !settings->ValueOf("AutoClearResults").ToBool();
     });
