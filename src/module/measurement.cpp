@@ -11,6 +11,16 @@ namespace {
 constexpr host::Status kErrNoInstrument = 0x7FFF0902;
 constexpr host::Status kErrNoAcqData = 0x7FFF0903;
 
+// The lamp value SetupStatus sent for this setup; raises failure when it sent none.
+std::string LampAfterSetup(host::Host& h, const host::ParamSet& setup, bool autoLamp,
+                           const host::ParamDefList& setupDesc, host::Status failure) {
+    const std::int32_t index = setupDesc.IndexOf("Lamp");
+    if (setup.IndexOf("Lamp") <= 0 || index <= 0) h.Errors().Check(failure, "*");
+    if (autoLamp) return "Off";
+    const auto& desc = *setupDesc.Item(index);
+    return h.Numbers().ValueToText(setup.ValueOf("Lamp"), desc.dataType, desc.format, 0);
+}
+
 }  // namespace
 
 proxy::CORVEProxy& UCVIZari::Proxy() {
@@ -40,7 +50,9 @@ host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) {
 }
 
 // Traps every failure, stops at it and returns its number; nothing is undone
-// (the lock stays held, a lamp switched off stays off).
+// (the lock stays held, a lamp switched off stays off). The lamp steps of the
+// dark current ignore their statuses, except that a failed read ends the
+// operation when the setup set no lamp state to restore instead.
 host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObject>& method,
                                           const std::shared_ptr<host::AcqData>& acqData) {
     return proxy::Trap([&] {
@@ -61,7 +73,12 @@ host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObje
         if (!host::IEquals(setup->ValueOf("LumMode").ToString(), "Fluor")) {
             host_.Progress().ShowProgress(host_.Texts().Text("Measure dark current", ""));
             std::string saved, ignored;
-            proxy.ReadProperty("Lamp", saved);  // status ignored
+            const host::Status read = proxy.ReadProperty("Lamp", saved);
+            // A failed read does not end the run, but it leaves no answer, and
+            // restoring "nothing" would keep the lamp off for the whole run. The
+            // setup transfer has just set the lamp: that value is its state.
+            if (read != 0)
+                saved = LampAfterSetup(host_, *setup, page_->autoLampOn, *setupDesc_, read);
             proxy.SendProperty("Lamp", "Off");  // status ignored
             host_.Progress().Wait(1.0);
             errors.Check(proxy.ExecCommandSynch("Set SubDC=On", ignored), "*");
