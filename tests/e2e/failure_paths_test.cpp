@@ -1,0 +1,281 @@
+// Failure paths outside the measurement commands, against the real platform
+// stand-ins: a method document that refuses a write, the adjust dialog's
+// moves and white light on a failing instrument, and the lamp around the dark
+// current when its state cannot be read.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "platform/controls/control_factory.h"
+#include "platform/kvbase/progress.h"
+#include "platform/qnserver/instrument.h"
+#include "scenario_fixture.h"
+
+namespace {
+
+constexpr host::Status kErrRefused = 0x7FFF0E01;
+
+// A method document that passes every call on to a real one and refuses
+// one chosen write ("SetCell#7": the seventh SetCell), noting every write.
+class RefusingMethod final : public host::MethodObject {
+  public:
+    RefusingMethod(std::shared_ptr<host::MethodObject> inner, std::string refuse)
+        : inner_(std::move(inner)), refuse_(std::move(refuse)) {}
+    const std::vector<std::string>& Writes() const { return writes_; }
+    host::MethodObject& Inner() { return *inner_; }
+
+    std::string Name() const override { return inner_->Name(); }
+    void SetName(const std::string& n) override { Write("SetName"), inner_->SetName(n); }
+    std::string MethodType() const override { return inner_->MethodType(); }
+    void SetMethodType(const std::string& t) override {
+        Write("SetMethodType"), inner_->SetMethodType(t);
+    }
+    std::string VersionTag() const override { return inner_->VersionTag(); }
+    void SetVersionTag(const std::string& t) override {
+        Write("SetVersionTag"), inner_->SetVersionTag(t);
+    }
+    std::int32_t InstrumentCount() const override { return inner_->InstrumentCount(); }
+    void SetInstrumentCount(std::int32_t n) override {
+        Write("SetInstrumentCount"), inner_->SetInstrumentCount(n);
+    }
+    std::shared_ptr<host::ParamSet> Instrument(std::int32_t i) const override {
+        return inner_->Instrument(i);
+    }
+    void SetInstrument(std::int32_t i, std::shared_ptr<host::ParamSet> p) override {
+        Write("SetInstrument"), inner_->SetInstrument(i, std::move(p));
+    }
+    std::shared_ptr<host::ParamSet> Params() const override { return inner_->Params(); }
+    std::int32_t TableCount() const override { return inner_->TableCount(); }
+    void SetTableCount(std::int32_t n) override {
+        Write("SetTableCount"), inner_->SetTableCount(n);
+    }
+    std::int32_t ColumnCount(std::int32_t t) const override { return inner_->ColumnCount(t); }
+    void SetColumnCount(std::int32_t t, std::int32_t n) override {
+        Write("SetColumnCount"), inner_->SetColumnCount(t, n);
+    }
+    std::int32_t RowCount(std::int32_t t) const override { return inner_->RowCount(t); }
+    void SetRowCount(std::int32_t t, std::int32_t n) override {
+        Write("SetRowCount"), inner_->SetRowCount(t, n);
+    }
+    host::ParamDef ColumnDef(std::int32_t t, std::int32_t c) const override {
+        return inner_->ColumnDef(t, c);
+    }
+    void SetColumnDef(std::int32_t t, std::int32_t c, const host::ParamDef& d) override {
+        Write("SetColumnDef"), inner_->SetColumnDef(t, c, d);
+    }
+    host::Variant Cell(std::int32_t t, std::int32_t c, std::int32_t r) const override {
+        return inner_->Cell(t, c, r);
+    }
+    void SetCell(std::int32_t t, std::int32_t c, std::int32_t r, const host::Variant& v) override {
+        Write("SetCell"), inner_->SetCell(t, c, r, v);
+    }
+    std::int32_t ResultDefCount() const override { return inner_->ResultDefCount(); }
+    void SetResultDefCount(std::int32_t n) override {
+        Write("SetResultDefCount"), inner_->SetResultDefCount(n);
+    }
+    host::ResultDef GetResultDef(std::int32_t i) const override { return inner_->GetResultDef(i); }
+    void SetResultDef(std::int32_t i, const host::ResultDef& d) override {
+        Write("SetResultDef"), inner_->SetResultDef(i, d);
+    }
+    std::int32_t ResultViewCount() const override { return inner_->ResultViewCount(); }
+    void SetResultViewCount(std::int32_t n) override {
+        Write("SetResultViewCount"), inner_->SetResultViewCount(n);
+    }
+    host::ResultView GetResultView(std::int32_t i) const override {
+        return inner_->GetResultView(i);
+    }
+    void SetResultView(std::int32_t i, const host::ResultView& v) override {
+        Write("SetResultView"), inner_->SetResultView(i, v);
+    }
+
+  private:
+    void Write(const char* what) {
+        const std::string write = std::string(what) + "#" + std::to_string(++seen_[what]);
+        writes_.push_back(write);
+        if (write == refuse_) throw host::Error(kErrRefused, "the document refused " + write);
+    }
+
+    std::shared_ptr<host::MethodObject> inner_;
+    std::string refuse_;
+    std::map<std::string, int> seen_;
+    std::vector<std::string> writes_;
+};
+
+const std::vector<Position> kWells = {
+    {14.38, 11.24, 485, 520}, {23.38, 11.24, 480, 525}, {14.38, 20.24, 490, 515}};
+
+using FailurePaths = ScenarioTest;
+
+// The writes of UpdateMethod, from a clean run; each refused in turn.
+TEST_F(FailurePaths, UpdateMethod_StopsAtARefusedWriteKeepingEarlierOnesButPassesTheEntries) {
+    ASSERT_EQ(control_->LoadMethod(Method(kWells)), 0);
+    auto clean = std::make_shared<RefusingMethod>(host_->NewMethodObject(), "");
+    ASSERT_EQ(control_->UpdateMethod(clean), 0);
+    const auto writes = clean->Writes();
+    ASSERT_EQ(writes.back(), "SetResultView#1");
+
+    for (std::size_t k = 0; k < writes.size(); ++k) {
+        SCOPED_TRACE("refused: " + writes[k]);
+        auto m = std::make_shared<RefusingMethod>(host_->NewMethodObject(), writes[k]);
+        const host::Status status = control_->UpdateMethod(m);
+        std::vector<std::string> done(writes.begin(), writes.begin() + static_cast<long>(k) + 1);
+        if (writes[k].rfind("SetResultDef", 0) == 0) {
+            // The entries' own writes end there, unexamined; the rest goes on.
+            done.clear();
+            for (std::size_t j = 0; j < writes.size(); ++j)
+                if (j <= k || writes[j].rfind("SetResultDef", 0) != 0) done.push_back(writes[j]);
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(m->Inner().MethodType(), "FLVIZari");
+        } else {
+            EXPECT_EQ(status, kErrRefused);
+            EXPECT_NE(host_->Errors().MessageText(status).find(writes[k]), std::string::npos);
+        }
+        // Nothing written is undone, nothing after the refusal is written.
+        EXPECT_EQ(m->Writes(), done);
+    }
+}
+
+// --- The adjust dialog on a failing instrument ---
+
+constexpr std::int32_t kRight = 3, kDown = 4;
+
+class AdjustFailures : public ScenarioTest {
+  protected:
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        host_->Factory().SetModalRunner([this](host::Form& f) {
+            if (person_) person_(f);
+        });
+        Sent();
+    }
+    void Adjust(const std::function<void(host::Form&)>& person) {
+        uc_->Page().kvsScan->UserSelectRow(1);
+        person_ = person;
+        uc_->Page().kvpAdjust->UserClick();
+        person_ = nullptr;
+    }
+    static void Press(host::Form& f, std::int32_t arrow) {
+        host::As<host::KVPicButton>(f.Find("KVPAlignWPR", arrow))->UserClick();
+    }
+    static void WhiteLight(host::Form& f, bool on) {
+        host::As<host::KVEntry>(f.Find("KVELampOn"))->UserSetValue(on);
+    }
+    static double Shown(host::Form& f, const char* entry) {
+        return host::As<host::KVEntry>(f.Find(entry))->Value().ToDouble();
+    }
+    std::string StatusText() { return host_->Console().LastStatusText(); }
+
+    std::function<void(host::Form&)> person_;
+};
+
+TEST_F(AdjustFailures, StalledOrFailingMoves_ShowTheirMessageAndTheNextPressMoves) {
+    for (const auto& [fault, shown] : std::vector<std::pair<std::string, std::string>>{
+             {"stall", "stalled"}, {"throw", "failed"}}) {
+        SCOPED_TRACE(fault);
+        Fault("SetM WPR.POS#1=" + fault);
+        host_->Console().ShowStatusText("");
+        bool open = false;
+        double x = 0.0;
+        std::string text;
+        Adjust([&](host::Form& f) {
+            Press(f, kRight);
+            open = f.IsShown();
+            x = Shown(f, "KVEPosX");
+            text = StatusText();
+            Press(f, kDown);
+            f.UserPressEscape();
+        });
+        host_->Simulator().GetInstrument().ClearFaultRules();
+        EXPECT_TRUE(open);
+        EXPECT_EQ(x, 10.2);  // the entries follow the press, moved or not
+        EXPECT_NE(text.find(shown), std::string::npos) << text;
+        EXPECT_EQ(Sent(),
+                  (std::vector<std::string>{"SetM WPR.POS=10.2;10.0", "SetM WPR.POS=10.2;10.2"}));
+        std::string at;
+        host_->Instruments().CreateServer()->ExecSynch("Get WPR.POS", at);
+        EXPECT_EQ(at, "10.20;10.20");
+        Sent();
+    }
+}
+
+TEST_F(AdjustFailures, WhiteLight_EveryFailureEndsItSilentlyAndAFailedExWlSendsNoLamp) {
+    const std::vector<std::string> faults = {"Set ExWl=Injected:refused",
+                                             "Set ExWl=start:Injected:refused",
+                                             "Set ExWl=throw",
+                                             "Set ExWl=start:throw",
+                                             "Set Lamp=Injected:refused",
+                                             "Set Lamp=stall",
+                                             "Set Lamp=throw"};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault);
+        Fault(fault);
+        host_->Console().ShowStatusText("");
+        bool open = false;
+        Adjust([&](host::Form& f) {
+            EXPECT_NO_THROW(WhiteLight(f, true));
+            open = f.IsShown();
+            f.UserPressEscape();
+        });
+        host_->Simulator().GetInstrument().ClearFaultRules();
+        EXPECT_TRUE(open);
+        EXPECT_EQ(StatusText(), "");
+        const auto sent = Sent();
+        if (fault.rfind("Set ExWl", 0) == 0) {
+            EXPECT_EQ(sent, (std::vector<std::string>{"Set ExWl=0"}));
+        } else {
+            EXPECT_EQ(sent, (std::vector<std::string>{"Set ExWl=0", "Set Lamp=On"}));
+        }
+    }
+}
+
+// --- The lamp around the dark current ---
+
+TEST_F(FailurePaths, UnreadableLamp_IsRestoredToWhatTheSetupSetSoTheRunIsNotDark) {
+    for (const char* fault : {"Get Lamp=stall", "Get Lamp=throw", "Get Lamp=Injected:refused"}) {
+        SCOPED_TRACE(fault);
+        Fault(fault);
+        auto m = Method(kWells, "Phos", /*autoLamp=*/false);  // the setup switches it on
+        ASSERT_EQ(control_->LoadMethod(m), 0);
+        Sent();
+        ASSERT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), 0);
+        EXPECT_EQ(Sent().back(), "Set Lamp=On");
+        EXPECT_EQ(host_->Simulator().GetInstrument().GetHardware().Properties().Get("Lamp"), "On");
+        auto data = uc_->CurrentAcqData();
+        data->AddItem(host::ItemGroup::Type1, 1, "A1");
+        ASSERT_EQ(control_->MeasureSample(m, 1, 1, Sample("A1")), 0);
+        EXPECT_GT(data->Result(1).record->Value(1), 100.0);  // well A1 glows
+        EXPECT_EQ(control_->ExitMeasurement(m), 0);
+        host_->Simulator().GetInstrument().ClearFaultRules();
+    }
+}
+
+TEST_F(FailurePaths, UnreadableLampWithoutALampSetup_EndsInitBeforeTheLampIsTouched) {
+    auto m = Method(kWells, "Phos", false);
+    auto params = m->Params();
+    const std::int32_t lamp = params->IndexOf("Lamp");
+    ASSERT_GT(lamp, 0);
+    // The same setup without its lamp entry: the lamp's state is the instrument's own.
+    auto without = host_->NewMethodObject();
+    for (std::int32_t i = 1; i <= params->Count(); ++i)
+        if (i != lamp) without->Params()->Add(*params->Def(i), params->Value(i));
+    without->SetMethodType("FLVIZari");
+    without->SetTableCount(1);
+    without->SetColumnCount(1, 4);
+    without->SetRowCount(1, 0);
+    ASSERT_EQ(control_->LoadMethod(without), 0);
+    Fault("Get Lamp=Injected:refused");
+    Sent();
+    const host::Status status = control_->InitMeasurement(without, host_->NewAcqData());
+    EXPECT_EQ(status, host_->Errors().StatusOf(host_->Errors().CodeOfReply("Injected", "")));
+    const auto sent = Sent();
+    EXPECT_EQ(sent.back(), "Get Lamp");
+    EXPECT_FALSE(Contains(sent, "Set Lamp=Off"));
+    EXPECT_EQ(control_->ExitMeasurement(without), 0);
+}
+
+}  // namespace
