@@ -111,6 +111,22 @@ class ProgressView {
     std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1;
 };
 
+// The file the result table's export writes for path: its save dialog gives a
+// name without an extension the table's default one.
+std::string TableFile(const std::string& path) {
+    if (path.empty() || fs::path(path).filename().string().find('.') != std::string::npos)
+        return path;
+    return path + ".txt";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ea, eb;
+    const auto ca = fs::weakly_canonical(fs::absolute(a), ea);
+    const auto cb = fs::weakly_canonical(fs::absolute(b), eb);
+    if (ea || eb) return fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal();
+    return ca == cb;
+}
+
 void RequireWritable(const std::string& path, bool overwrite, const char* what) {
     if (path.empty()) return;
     std::error_code ec;
@@ -130,10 +146,12 @@ bool SaveResultTable(HostSession& session, const std::string& path, bool overwri
     dialogs.AnswerPath(fs::absolute(path).string());
     auto& console = session.Host().Console();
     std::string before = console.LastMessage();
-    auto writtenBefore = fs::exists(path) ? fs::last_write_time(path) : fs::file_time_type{};
-    ResultGrid(session).UserSaveRequest();
+    const std::string file = TableFile(path);
     std::error_code ec;
-    bool written = fs::exists(path, ec) && fs::last_write_time(path, ec) != writtenBefore;
+    auto writtenBefore =
+        fs::exists(file, ec) ? fs::last_write_time(file, ec) : fs::file_time_type{};
+    ResultGrid(session).UserSaveRequest();
+    bool written = fs::exists(file, ec) && fs::last_write_time(file, ec) != writtenBefore;
     return written && console.LastMessage() == before;
 }
 
@@ -163,8 +181,12 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
     if (o.resultType < 1)
         Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
-    RequireWritable(o.outPath, o.overwrite, "result table");
+    RequireWritable(TableFile(o.outPath), o.overwrite, "result table");
     RequireWritable(o.dataPath, o.overwrite, "acquisition data file");
+    if (!o.outPath.empty() && !o.dataPath.empty() && SameFile(TableFile(o.outPath), o.dataPath)) {
+        Refuse(fmt::format("the result table and the acquisition data would both be '{}'",
+                           o.dataPath));
+    }
     const std::string methodBytes = kvbase::ReadFile(o.methodPath);
     auto method = kvdova::LoadMethod(o.methodPath);
     CheckMethodDocument(*method, o.methodPath);
@@ -249,7 +271,12 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     }
     // What was measured is saved whatever the outcome.
     if (!o.outPath.empty()) report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite);
-    if (!o.dataPath.empty()) {
+    std::error_code ec;
+    if (!o.dataPath.empty() && !o.overwrite && fs::exists(o.dataPath, ec)) {
+        // It appeared during the run: the check before it found nothing there.
+        progress << "orvevizari: acquisition data file '" << o.dataPath
+                 << "' exists already; it is kept\n";
+    } else if (!o.dataPath.empty()) {
         try {
             kvdova::SaveAcqData(*data, o.dataPath);
             report.dataSaved = true;

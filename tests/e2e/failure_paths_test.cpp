@@ -1,18 +1,29 @@
 // Failure paths outside the measurement commands, against the real platform
 // stand-ins: a method document that refuses a write, the adjust dialog's
-// moves and white light on a failing instrument, and the lamp around the dark
-// current when its state cannot be read.
+// moves and white light on a failing instrument, the lamp around the dark
+// current when its state cannot be read, and the command-line host's run
+// record and exports when a run fails or a file is in the way.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/error.h"
 #include "platform/controls/control_factory.h"
+#include "platform/kvbase/atomic_file.h"
 #include "platform/kvbase/progress.h"
+#include "platform/kvbase/sha256.h"
+#include "platform/kvdova/acq_data_file.h"
+#include "platform/kvdova/method_file.h"
+#include "platform/loader/measurement_run.h"
 #include "platform/qnserver/instrument.h"
 #include "scenario_fixture.h"
 
@@ -276,6 +287,145 @@ TEST_F(FailurePaths, UnreadableLampWithoutALampSetup_EndsInitBeforeTheLampIsTouc
     EXPECT_EQ(sent.back(), "Get Lamp");
     EXPECT_FALSE(Contains(sent, "Set Lamp=Off"));
     EXPECT_EQ(control_->ExitMeasurement(without), 0);
+}
+
+// --- The command-line host's run: its record and its exports ---
+
+namespace fs = std::filesystem;
+
+class RunRecord : public ScenarioTest {
+  protected:
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        dir_ = fs::temp_directory_path() /
+               ("orve-run-record-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        kvdova::SaveMethod(*Method(kWells, "Phos", true), Path("plate.json"));
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        ScenarioTest::TearDown();
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    loader::RunOptions Options() const {
+        loader::RunOptions o;
+        o.methodPath = Path("plate.json");
+        o.sampleIds = {"A1", "A;2"};
+        o.progress = false;
+        return o;
+    }
+    // A run on a fresh session; the commands the instrument received go to sent.
+    loader::RunReport Run(const loader::RunOptions& o, std::vector<std::string>* sent = nullptr,
+                          const std::vector<std::string>& faults = {}) {
+        loader::SessionOptions so;
+        so.host.cataloguePath = "";
+        so.host.simFaults = faults;
+        loader::HostSession session(so);
+        std::ostringstream transcript;
+        session.Host().Simulator().GetInstrument().GetTranscript().SetStream(&transcript);
+        std::ostringstream progress;
+        struct Detach {
+            loader::HostSession& s;
+            ~Detach() { s.Host().Simulator().GetInstrument().GetTranscript().SetStream(nullptr); }
+        } detach{session};
+        auto report = loader::RunMeasurement(session, o, progress);
+        if (sent) {
+            std::istringstream in(transcript.str());
+            for (std::string l; std::getline(in, l);)
+                if (l.rfind("> ", 0) == 0) sent->push_back(l.substr(2));
+        }
+        firmware_ = session.Info()->Params()->ValueOf("InstFirmRev").ToString();
+        serial_ = session.Info()->Serial();
+        return report;
+    }
+
+    fs::path dir_;
+    std::string firmware_, serial_;
+};
+
+TEST_F(RunRecord, AFailedRunKeepsItsRecordAndWhatItMeasured) {
+    auto o = Options();
+    o.outPath = Path("table.txt");
+    o.dataPath = Path("data.json");
+    auto report = Run(o, nullptr, {"Get Int#2=Overload:detector overload"});
+    EXPECT_EQ(report.outcome, loader::RunReport::Outcome::Failed);
+    EXPECT_NE(report.error, 0);
+    EXPECT_EQ(report.samplesMeasured, 0);
+    ASSERT_TRUE(report.tableSaved);
+    ASSERT_TRUE(report.dataSaved);
+
+    auto data = kvdova::LoadAcqData(o.dataPath);
+    auto info = data->RunInfo();
+    const std::regex utc(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    EXPECT_TRUE(std::regex_match(info["startTime"], utc)) << info["startTime"];
+    EXPECT_TRUE(std::regex_match(info["endTime"], utc)) << info["endTime"];
+    EXPECT_LE(info["startTime"], info["endTime"]);
+    EXPECT_FALSE(info["user"].empty());
+    EXPECT_EQ(info["methodName"], "Test method");
+    EXPECT_EQ(info["methodSha256"], kvbase::Sha256Hex(kvbase::ReadFile(o.methodPath)));
+    EXPECT_EQ(info["instrumentType"], "ORVE");
+    EXPECT_EQ(info["instrumentSerial"], serial_);
+    EXPECT_FALSE(serial_.empty());
+    EXPECT_EQ(info["instrumentFirmware"], firmware_);
+    EXPECT_FALSE(firmware_.empty());
+    EXPECT_EQ(info["outcome"].rfind("failed: error " + std::to_string(report.error), 0), 0u)
+        << info["outcome"];
+    EXPECT_NE(info["outcome"].find("detector overload"), std::string::npos) << info["outcome"];
+    EXPECT_EQ(data->ResultCount(), 1);
+    const std::string table = kvbase::ReadFile(o.outPath);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 2) << table;
+}
+
+TEST_F(RunRecord, FilesInTheWayAreRefusedBeforeTheInstrumentIsTouched) {
+    kvbase::WriteFileAtomic(Path("old.txt"), "earlier table");
+    kvbase::WriteFileAtomic(Path("old.json"), "earlier data");
+    struct Case {
+        const char* why;
+        std::string out, data;
+        std::string named;  // the file the refusal names
+    };
+    const std::vector<Case> cases = {
+        {"table exists", Path("old.txt"), "", "old.txt"},
+        {"data exists", Path("new.txt"), Path("old.json"), "old.json"},
+        // The export adds the default extension to a bare name.
+        {"bare table name exists", Path("old"), "", "old.txt"},
+        {"table and data one file", Path("same.json"), Path("same.json"), "same.json"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        auto o = Options();
+        o.outPath = c.out;
+        o.dataPath = c.data;
+        std::vector<std::string> sent;
+        try {
+            Run(o, &sent);
+            ADD_FAILURE() << "not refused";
+        } catch (const host::Error& e) {
+            EXPECT_NE(e.Text().find(c.named), std::string::npos) << e.Text();
+        }
+        EXPECT_TRUE(sent.empty());
+        EXPECT_EQ(kvbase::ReadFile(Path("old.txt")), "earlier table");
+        EXPECT_EQ(kvbase::ReadFile(Path("old.json")), "earlier data");
+        EXPECT_FALSE(fs::exists(Path("new.txt")));
+        EXPECT_FALSE(fs::exists(Path("same.json")));
+    }
+}
+
+TEST_F(RunRecord, OverwriteReplacesAndABareTableNameIsSavedAndReported) {
+    kvbase::WriteFileAtomic(Path("old.json"), "earlier data");
+    auto o = Options();
+    o.outPath = Path("results");
+    o.dataPath = Path("old.json");
+    o.overwrite = true;
+    auto report = Run(o);
+    EXPECT_EQ(report.outcome, loader::RunReport::Outcome::Completed);
+    EXPECT_TRUE(report.tableSaved);
+    EXPECT_TRUE(report.dataSaved);
+    EXPECT_TRUE(fs::exists(Path("results.txt")));
+    EXPECT_EQ(kvdova::LoadAcqData(o.dataPath)->RunInfo()["sampleIds"], "A1;A;2");
 }
 
 }  // namespace
