@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -14,7 +15,8 @@ namespace {
 struct ExportFixture : ::testing::Test {
     Bench b;
     std::shared_ptr<host::KVSpread> grid;
-    fs::path dir = fs::temp_directory_path() / "orve_controls_export";
+    // One folder per test process: ctest runs the cases in parallel.
+    fs::path dir = fs::temp_directory_path() / ("orve_controls_export_" + std::to_string(::getpid()));
 
     void SetUp() override {
         fs::remove_all(dir);

@@ -1,6 +1,7 @@
 #include "platform/kvbase/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -9,7 +10,7 @@
 namespace fs = std::filesystem;
 
 TEST(AtomicFile, WritesReplacesAndLeavesNoTemporary) {
-    fs::path dir = fs::temp_directory_path() / "orve_atomic_test";
+    fs::path dir = fs::temp_directory_path() / ("orve_atomic_test_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::string path = (dir / "a.txt").string();
