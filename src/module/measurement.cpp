@@ -21,6 +21,16 @@ std::string LampAfterSetup(host::Host& h, const host::ParamSet& setup, bool auto
     return h.Numbers().ValueToText(setup.ValueOf("Lamp"), desc.dataType, desc.format, 0);
 }
 
+// The polling loops answer an abort by stopping the instrument, which stops
+// nothing when the command has just ended: with short moves and reads every
+// command can end within one poll, and the run would go on to its end.
+void RaiseIfAborted(host::Host& h) {
+    auto& progress = h.Progress();
+    if (!progress.AbortRequested()) return;
+    h.Errors().Check(h.Errors().StatusOf(progress.AbortErrorCode()), "*");
+    throw host::Error(host::kErrUnexpected, "Aborted by user");
+}
+
 }  // namespace
 
 proxy::CORVEProxy& UCVIZari::Proxy() {
@@ -90,7 +100,7 @@ host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObje
 
 // Traps every failure and returns its number. After a failure the automatic
 // lamp is switched off; the row and the results written so far stay; no item
-// flag and no NewDataAvail.
+// flag and no NewDataAvail. A pending abort ends the sample before a position.
 host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject>& method,
                                         host::ResultType resType, std::int32_t sampleNo,
                                         const std::shared_ptr<host::ParamSet>& sampleInfo) {
@@ -118,6 +128,7 @@ host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject
         };
         std::string answer;
         for (std::int32_t i = 1; i <= n; ++i) {
+            RaiseIfAborted(host_);
             errors.Check(proxy.ExecCommandSynch(
                              "SetM WPR.POS=" + cellText(1, i) + ";" + cellText(2, i), answer),
                          "*");

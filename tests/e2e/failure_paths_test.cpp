@@ -289,6 +289,36 @@ TEST_F(FailurePaths, UnreadableLampWithoutALampSetup_EndsInitBeforeTheLampIsTouc
     EXPECT_EQ(control_->ExitMeasurement(without), 0);
 }
 
+// --- An abort that the instrument cannot act on ---
+
+TEST_F(FailurePaths, AbortAsTheReadEnds_StopsTheSampleBeforeTheNextPosition) {
+    auto m = Method(kWells, "Fluor", /*autoLamp=*/true);
+    m->Params()->SetValueOf("IntTime", host::Variant(0.1));  // the read ends within one poll
+    ASSERT_EQ(control_->LoadMethod(m), 0);
+    auto data = host_->NewAcqData();
+    ASSERT_EQ(control_->InitMeasurement(m, data), 0);
+    data->AddItem(host::ItemGroup::Type1, 1, "A1");
+    auto& console = host_->Console();
+    console.SetObserver([&] {
+        const std::string t = transcript_.str();
+        if (t.size() > 9 && t.compare(t.size() - 10, 10, "> Get Int\n") == 0)
+            console.RequestAbort();
+    });
+    Sent();
+    const host::Status status = control_->MeasureSample(m, 1, 1, Sample("A1"));
+    console.SetObserver(nullptr);
+
+    EXPECT_EQ(status, host_->Errors().StatusOf(console.AbortErrorCode()));
+    EXPECT_NE(transcript_.str().find("# EmergencyStop"), std::string::npos);
+    const auto sent = Sent();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "Get Int"), 1);
+    EXPECT_EQ(sent.back(), "Set Lamp=Off");
+    EXPECT_EQ(data->ResultCount(), 1);  // the reading that ended stays
+    EXPECT_EQ(sink_.newData, 0);
+    console.ClearAbort();
+    EXPECT_EQ(control_->ExitMeasurement(m), 0);
+}
+
 // --- The command-line host's run: its record and its exports ---
 
 namespace fs = std::filesystem;
