@@ -65,12 +65,12 @@ bool MoveValuesAreNumbers(const std::string& text) {
 }
 
 void CheckProperty(const Command& c) {
-    const auto* spec = qnserver::PropertyTable::Find(c.key);
-    if (!spec) return;
+    const auto* property = qnserver::PropertyTable::Find(c.key);
+    if (!property) return;
     std::string canonical;
-    if (!qnserver::PropertyTable::Validate(*spec, c.value, canonical).empty()) return;
+    if (!qnserver::PropertyTable::Validate(*property, c.value, canonical).empty()) return;
     std::string twice;
-    const std::string reply = qnserver::PropertyTable::Validate(*spec, canonical, twice);
+    const std::string reply = qnserver::PropertyTable::Validate(*property, canonical, twice);
     Expect(reply.empty(), "the canonical value '" + canonical + "' is refused: " + reply);
     Expect(twice == canonical, "canonical value '" + canonical + "' changes to '" + twice + "'");
 }

@@ -7,21 +7,21 @@ namespace controls {
 PropertyStore::PropertyStore(std::string owner, std::vector<PropSpec> specs)
     : owner_(std::move(owner)) {
     slots_.reserve(specs.size());
-    for (auto& spec : specs) {
-        host::Variant initial = spec.initial;
-        slots_.push_back({std::move(spec), std::move(initial)});
+    for (auto& decl : specs) {
+        host::Variant initial = decl.initial;
+        slots_.push_back({std::move(decl), std::move(initial)});
     }
 }
 
 bool PropertyStore::Knows(const std::string& name) const {
     for (const auto& s : slots_)
-        if (host::IEquals(s.spec.name, name)) return true;
+        if (host::IEquals(s.decl.name, name)) return true;
     return false;
 }
 
 std::size_t PropertyStore::Find(const std::string& name) const {
     for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (host::IEquals(slots_[i].spec.name, name)) return i;
+        if (host::IEquals(slots_[i].decl.name, name)) return i;
     Raise(kErrUnknownProperty, "'{}' has no property '{}'", owner_, name);
 }
 
@@ -31,7 +31,7 @@ host::Variant PropertyStore::Get(const std::string& name) const {
 
 host::Variant PropertyStore::Set(const std::string& name, const host::Variant& v) {
     auto& slot = slots_[Find(name)];
-    slot.value = Convert(owner_, slot.spec.name, slot.spec.type, v);
+    slot.value = Convert(owner_, slot.decl.name, slot.decl.type, v);
     return slot.value;
 }
 

@@ -39,7 +39,7 @@ class PropertyStore {
 
   private:
     struct Slot {
-        PropSpec spec;
+        PropSpec decl;
         host::Variant value;
     };
     std::size_t Find(const std::string& name) const;
