@@ -5,34 +5,10 @@
 #include <system_error>
 
 #include "host/error.h"
+#include "platform/controls/save_request.h"
 
 namespace controls {
-namespace {
-
-constexpr std::uint32_t kOverwritePrompt = 0x2;
-constexpr std::uint32_t kEnableHook = 0x20;
-constexpr std::uint32_t kShortRequestSize = 76;
-constexpr std::uint32_t kLongRequestSize = 88;
-
-std::string UpToNul(const std::string& text) {
-    return text.substr(0, text.find('\0'));
-}
-
-// Reads NUL-terminated texts from pos; nullopt when the text runs off the end.
-std::optional<std::string> ReadText(const std::string& data, std::size_t& pos) {
-    const std::size_t end = data.find('\0', pos);
-    if (end == std::string::npos) return std::nullopt;
-    std::string text = data.substr(pos, end - pos);
-    pos = end + 1;
-    return text;
-}
-
-std::uint16_t Offset16(std::size_t v) {
-    return static_cast<std::uint16_t>(
-        std::min<std::size_t>(v, std::numeric_limits<std::uint16_t>::max()));
-}
-
-}  // namespace
+using namespace request;
 
 void HeadlessFileDialogs::AnswerPath(const std::string& path, std::uint32_t filterIndex) {
     answer_ = path;
@@ -111,20 +87,12 @@ std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
     last_ = Shown{};
     Shown& shown = *last_;
     shown.request = request;
-    if (request.structSize != kShortRequestSize && request.structSize != kLongRequestSize)
+    if (!KnownSize(request.structSize))
         return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
 
-    std::size_t pos = 0;
-    while (!request.filter.empty()) {
-        const auto description = ReadText(request.filter, pos);
-        if (!description) return Fail("the filter does not end in two NULs");
-        if (description->empty()) break;
-        const auto pattern = ReadText(request.filter, pos);
-        if (!pattern) return Fail("the filter does not end in two NULs");
-        shown.filters.emplace_back(*description, *pattern);
-        // A description left without a pattern takes the closing NUL as its empty pattern.
-        if (pattern->empty()) break;
-    }
+    const auto pairs = FilterPairs(request.filter);
+    if (!pairs) return Fail("the filter does not end in two NULs");
+    shown.filters.assign(pairs->begin(), pairs->end());
     const auto filterCount = static_cast<std::uint32_t>(shown.filters.size());
     if (filterCount > 0)
         shown.shownFilter = request.filterIndex >= 1 && request.filterIndex <= filterCount

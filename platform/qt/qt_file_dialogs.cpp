@@ -9,45 +9,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "platform/controls/save_request.h"
 #include "platform/qt/view_support.h"
 #include "platform/qt/window_registry.h"
 
 namespace qtview {
 namespace {
 
-constexpr std::uint32_t kOverwritePrompt = 0x2;
-constexpr std::uint32_t kEnableHook = 0x20;
-constexpr std::uint32_t kShortRequestSize = 76;
-constexpr std::uint32_t kLongRequestSize = 88;
-
-std::string UpToNul(const std::string& text) {
-    return text.substr(0, text.find('\0'));
-}
-
-std::optional<std::string> ReadText(const std::string& data, std::size_t& pos) {
-    const std::size_t end = data.find('\0', pos);
-    if (end == std::string::npos) return std::nullopt;
-    std::string text = data.substr(pos, end - pos);
-    pos = end + 1;
-    return text;
-}
-
-// The filter pairs; nullopt when the text does not end in two NULs.
-std::optional<std::vector<std::pair<std::string, std::string>>> FilterPairs(
-    const std::string& filter) {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    std::size_t pos = 0;
-    while (!filter.empty()) {
-        const auto description = ReadText(filter, pos);
-        if (!description) return std::nullopt;
-        if (description->empty()) break;
-        const auto pattern = ReadText(filter, pos);
-        if (!pattern) return std::nullopt;
-        pairs.emplace_back(*description, *pattern);
-        if (pattern->empty()) break;
-    }
-    return pairs;
-}
+using namespace controls::request;
 
 // "Text (*.txt)" with pattern "*.txt" stays; a description without its
 // patterns gets them in brackets, which is where Qt reads them. Patterns
@@ -63,11 +32,6 @@ QString NameFilter(const std::string& description, const std::string& pattern) {
         return text;
     return text.isEmpty() ? QLatin1Char('(') + patterns + QLatin1Char(')')
                           : text + QStringLiteral(" (") + patterns + QLatin1Char(')');
-}
-
-std::uint16_t Offset16(std::size_t v) {
-    return static_cast<std::uint16_t>(
-        std::min<std::size_t>(v, std::numeric_limits<std::uint16_t>::max()));
 }
 
 // Calls the request's hook once the dialog has been placed, with a child of
@@ -131,7 +95,7 @@ std::int32_t QtFileDialogs::GetSaveFileNameA(host::OpenFileNameA& request) {
 }
 
 std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
-    if (request.structSize != kShortRequestSize && request.structSize != kLongRequestSize)
+    if (!KnownSize(request.structSize))
         return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
     const auto pairs = FilterPairs(request.filter);
     if (!pairs) return Fail("the filter does not end in two NULs");
