@@ -47,6 +47,8 @@ struct ReferenceHost::Impl {
         if (!o.transcriptPath.empty()) instrument.GetTranscript().OpenFile(o.transcriptPath);
         if (!o.platePath.empty())
             instrument.GetHardware().SetPlate(qnserver::PlateModel::Load(o.platePath));
+        if (o.serverCalls)
+            timed = std::make_unique<TimedInstruments>(instruments, *clock, o.serverCalls);
     }
 
     std::unique_ptr<host::Clock> clock;
@@ -64,6 +66,7 @@ struct ReferenceHost::Impl {
     controls::Clipboard clipboard;
     controls::HeadlessFileDialogs dialogs;
     qnserver::ServerFactory instruments;
+    std::unique_ptr<TimedInstruments> timed;  // in front of instruments when calls are observed
 };
 
 ReferenceHost::ReferenceHost(const HostOptions& options) : impl_(std::make_unique<Impl>(options)) {}
@@ -106,6 +109,7 @@ host::FileDialogs& ReferenceHost::Dialogs() {
     return dialogs_ ? *dialogs_ : static_cast<host::FileDialogs&>(impl_->dialogs);
 }
 host::InstrumentServerFactory& ReferenceHost::Instruments() {
+    if (impl_->timed) return *impl_->timed;
     return impl_->instruments;
 }
 

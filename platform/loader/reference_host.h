@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/loader/timed_instruments.h"
 
 namespace kvbase {
 class ConsoleProgress;
@@ -30,8 +31,9 @@ struct HostOptions {
     std::ostream* progressOut = nullptr;                 // progress and messages; nullptr: silent
     std::vector<std::string> simFaults;                  // fault rules for the simulator
     std::string transcriptPath;                          // simulator transcript file; empty: none
-    std::string platePath;          // well concentrations; empty: built-in plate
-    std::uint32_t seed = 20261208;  // noise of the simulated detector
+    std::string platePath;           // well concentrations; empty: built-in plate
+    std::uint32_t seed = 20261208;   // noise of the simulated detector
+    ServerCallObserver serverCalls;  // told of every instrument server call; empty: none
 };
 
 class ReferenceHost : public host::Host {
