@@ -6,11 +6,11 @@
 #include <iostream>
 
 #include "host/error.h"
-#include "main_window.h"
+#include "platform/qt/studio_window.h"
 
 int main(int argc, char** argv) {
     CLI::App cli{"orvevizari-studio - the acquisition module in a window"};
-    studio::StudioOptions options;
+    qtview::StudioOptions options;
     std::string method, screenshot;
     int demoSamples = 0;
     cli.add_option("--library", options.library, "component library to load")
@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")
         ->capture_default_str();
     cli.add_option("--method", method, "open this method file")->check(CLI::ExistingFile);
-    cli.add_option("--demo-run", demoSamples, "measure N samples at once on the virtual clock");
+    cli.add_option("--demo-run", demoSamples, "measure N samples at once on the virtual clock")
+        ->check(CLI::Range(1, 10000));
     cli.add_option("--screenshot", screenshot,
                    "save a picture of the window to this PNG file and quit");
     try {
@@ -29,14 +30,18 @@ int main(int argc, char** argv) {
     options.virtualClock = demoSamples > 0 || !screenshot.empty();
     QApplication app(argc, argv);
     try {
-        studio::MainWindow window(options);
+        qtview::StudioWindow window(options);
         window.resize(900, 640);
         if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
         window.show();
-        if (demoSamples > 0 && !window.Measure(demoSamples)) return 1;
+        if (demoSamples > 0 && !window.Measure(demoSamples).completed) return 1;
         if (!screenshot.empty()) {
             QTimer::singleShot(200, [&] {
-                window.grab().save(QString::fromStdString(screenshot));
+                if (!window.grab().save(QString::fromStdString(screenshot))) {
+                    std::cerr << "orvevizari-studio: cannot write " << screenshot << "\n";
+                    app.exit(1);
+                    return;
+                }
                 app.quit();
             });
         }

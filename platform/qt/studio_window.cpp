@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "platform/qt/studio_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,17 +18,18 @@
 #include "host/error.h"
 #include "platform/controls/context_menu.h"
 #include "platform/controls/control_factory.h"
-#include "platform/kvdova/acq_data_file.h"
+#include "platform/kvbase/catalog.h"
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/measurement_run.h"
 #include "platform/loader/method_check.h"
 #include "platform/qt/form_dialog.h"
 #include "platform/qt/form_view.h"
 #include "platform/qt/menu_presenter.h"
+#include "platform/qt/view_support.h"
 
-namespace studio {
+namespace qtview {
 
-MainWindow::MainWindow(StudioOptions options) : options_(std::move(options)) {
+StudioWindow::StudioWindow(StudioOptions options) : options_(std::move(options)) {
     setWindowTitle("ORVEVIZari Studio");
     statusLabel_ = new QLabel(this);
     statusBar()->addPermanentWidget(statusLabel_);
@@ -36,53 +37,64 @@ MainWindow::MainWindow(StudioOptions options) : options_(std::move(options)) {
     StartSession();
 }
 
-MainWindow::~MainWindow() {
+StudioWindow::~StudioWindow() {
     StopSession();
 }
 
-void MainWindow::Report(const std::string& text) {
-    QMessageBox::warning(this, windowTitle(), QString::fromStdString(text));
+void StudioWindow::Report(const std::string& text) {
+    if (sink_) {
+        sink_(text);
+        return;
+    }
+    QMessageBox::warning(this, windowTitle(), Q(text));
 }
 
-void MainWindow::StartSession() {
+// After a language switch whose restart failed twice there is no module; every
+// action says so instead of reaching for it.
+bool StudioWindow::Ready() {
+    if (session_) return true;
+    Report("The module is not running: restart the program.");
+    return false;
+}
+
+void StudioWindow::StartSession() {
     loader::SessionOptions o;
     o.library = options_.library;
     o.host.cataloguePath = options_.catalogue;
     o.host.realtime = !options_.virtualClock;
+    o.host.serverCalls = options_.serverCalls;
     session_ = std::make_unique<loader::HostSession>(o);
     auto& h = session_->Host();
-    progress_ = std::make_unique<qtview::QtProgress>(h.GetClock(), h.Errors(),
-                                                     options_.virtualClock
-                                                         ? qtview::QtProgress::WaitMode::Clock
-                                                         : qtview::QtProgress::WaitMode::EventLoop);
+    progress_ = std::make_unique<QtProgress>(
+        h.GetClock(), h.Errors(),
+        options_.virtualClock ? QtProgress::WaitMode::Clock : QtProgress::WaitMode::EventLoop);
     progress_->AttachStatusBar(statusBar());
-    dialogs_ = std::make_unique<qtview::QtFileDialogs>(windows_);
-    clipboard_ = std::make_unique<qtview::QtClipboard>();
+    dialogs_ = std::make_unique<QtFileDialogs>(windows_);
+    clipboard_ = std::make_unique<QtClipboard>();
     h.UseProgress(progress_.get());
     h.UseDialogs(dialogs_.get());
     h.UseClipboard(clipboard_.get());
 
-    qtview::ViewContext context;
+    ViewContext context;
     context.windows = &windows_;
     context.report = [this](const std::string& text) { Report(text); };
-    h.Factory().SetModalRunner(qtview::ModalDialogRunner(context));
-    h.Factory().SetMenuPresenter(qtview::QtMenuPresenter());
+    h.Factory().SetModalRunner(ModalDialogRunner(context));
+    h.Factory().SetMenuPresenter(QtMenuPresenter());
     if (auto menu = host::As<controls::ContextMenu>(session_->Page().Find("mnuPopUp"))) {
-        menu->SetPresenter(qtview::QtMenuPresenter());
+        menu->SetPresenter(QtMenuPresenter());
     }
-    auto* view = new qtview::FormView(session_->Page(), context);
+    auto* view = new FormView(session_->Page(), context);
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(view);
     scroll->setWidgetResizable(true);
     setCentralWidget(scroll);
     page_ = view;
     session_->Control().ClearMethod();
-    statusLabel_->setText(QString::fromStdString("Instrument: " + session_->Info()->Type() + " " +
-                                                 session_->Info()->Serial() +
-                                                 " (simulated), ready"));
+    statusLabel_->setText(Q("Instrument: " + session_->Info()->Type() + " " +
+                            session_->Info()->Serial() + " (simulated), ready"));
 }
 
-void MainWindow::StopSession() {
+void StudioWindow::StopSession() {
     if (!session_) return;
     auto& h = session_->Host();
     // The views hold the page; they go before the control and its library.
@@ -96,7 +108,7 @@ void MainWindow::StopSession() {
     clipboard_.reset();
 }
 
-void MainWindow::BuildMenus() {
+void StudioWindow::BuildMenus() {
     auto* file = menuBar()->addMenu("&File");
     file->addAction("&New method", this, [this] { NewMethod(); });
     file->addAction("&Open method...", this, [this] { OpenMethodDialog(); });
@@ -110,20 +122,21 @@ void MainWindow::BuildMenus() {
     measure->addAction("S&top", this, [this] { StopRun(); });
     auto* results = menuBar()->addMenu("&Results");
     results->addAction("&Save table...", this, [this] { SaveTable(); });
-    results->addAction("&Load stored data...", this, [this] { LoadStoredData(); });
+    results->addAction("&Load stored data...", this, [this] { LoadStoredDataDialog(); });
     auto* language = menuBar()->addMenu("&Language");
-    language->addAction("&Load catalogue...", this, [this] { SwitchLanguage(); });
+    language->addAction("&Load catalogue...", this, [this] { SwitchLanguageDialog(); });
 }
 
-void MainWindow::NewMethod() {
-    if (running_) return;
+void StudioWindow::NewMethod() {
+    if (running_ || !Ready()) return;
     session_->Control().ClearMethod();
 }
 
-bool MainWindow::OpenMethod(const QString& path) {
+bool StudioWindow::OpenMethod(const QString& path) {
+    if (running_ || !Ready()) return false;
     try {
-        auto method = kvdova::LoadMethod(path.toStdString());
-        loader::CheckMethodDocument(*method, path.toStdString());
+        auto method = kvdova::LoadMethod(S(path));
+        loader::CheckMethodDocument(*method, S(path));
         session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
         return true;
     } catch (const host::Error& e) {
@@ -132,122 +145,150 @@ bool MainWindow::OpenMethod(const QString& path) {
     }
 }
 
-void MainWindow::OpenMethodDialog() {
+void StudioWindow::OpenMethodDialog() {
     if (running_) return;
     auto path =
         QFileDialog::getOpenFileName(this, "Open method", {}, "Methods (*.json);;All files (*)");
     if (!path.isEmpty()) OpenMethod(path);
 }
 
-void MainWindow::SaveMethodDialog() {
-    auto path = QFileDialog::getSaveFileName(this, "Save method", {}, "Methods (*.json)");
-    if (path.isEmpty()) return;
+bool StudioWindow::SaveMethod(const QString& path) {
+    if (!Ready()) return false;
     try {
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        kvdova::SaveMethod(*method, path.toStdString());
+        kvdova::SaveMethod(*method, S(path));
+        return true;
     } catch (const host::Error& e) {
         Report(e.Text());
+        return false;
     }
 }
 
-// A second start while a run is on is refused; the page is locked during the run.
-bool MainWindow::Measure(int samples) {
+void StudioWindow::SaveMethodDialog() {
+    auto path = QFileDialog::getSaveFileName(this, "Save method", {}, "Methods (*.json)");
+    if (!path.isEmpty()) SaveMethod(path);
+}
+
+StudioRun StudioWindow::Measure(int samples) {
+    StudioRun run;
     if (running_) {
-        Report("A measurement is running already.");
-        return false;
+        run.text = "A measurement is running already.";
+        Report(run.text);
+        return run;
     }
+    if (!Ready()) return run;
     running_ = true;
-    bool ok = false;
     try {
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        const std::string path =
-            (QDir::tempPath() + "/orvevizari-studio-method.json").toStdString();
+        const std::string path = S(QDir::tempPath() + "/orvevizari-studio-method.json");
         kvdova::SaveMethod(*method, path);
-        loader::RunOptions run;
-        run.methodPath = path;
-        for (int i = 1; i <= samples; ++i) run.sampleIds.push_back(fmt::format("S{}", i));
-        run.progress = false;
+        loader::RunOptions options;
+        options.methodPath = path;
+        for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
+        options.progress = false;
         std::ostringstream log;
-        auto report = loader::RunMeasurement(*session_, run, log);
-        ok = report.outcome == loader::RunReport::Outcome::Completed;
-        statusBar()->showMessage(QString::fromStdString(fmt::format(
-            "{} of {} samples measured, instrument time {:.1f} s{}", report.samplesMeasured,
-            samples, report.instrumentSeconds, ok ? "" : "; " + report.errorText)));
+        auto report = loader::RunMeasurement(*session_, options, log);
+        run.completed = report.outcome == loader::RunReport::Outcome::Completed;
+        run.samplesMeasured = report.samplesMeasured;
+        run.text = fmt::format("{} of {} samples measured, instrument time {:.1f} s{}",
+                               report.samplesMeasured, samples, report.instrumentSeconds,
+                               run.completed ? "" : "; " + report.errorText);
+        statusBar()->showMessage(Q(run.text));
     } catch (const host::Error& e) {
-        Report(e.Text());
+        run.text = e.Text();
+        Report(run.text);
     }
     running_ = false;
     if (closeWhenDone_) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
-    return ok;
+    return run;
 }
 
-void MainWindow::MeasureDialog() {
+void StudioWindow::MeasureDialog() {
     bool ok = false;
     int n = QInputDialog::getInt(this, "Measure", "Number of samples:", 3, 1, 10000, 1, &ok);
     if (ok) Measure(n);
 }
 
-void MainWindow::StopRun() {
+void StudioWindow::StopRun() {
     if (running_ && progress_) progress_->RequestAbort();
 }
 
-void MainWindow::SaveTable() {
+void StudioWindow::SaveTable() {
+    if (!Ready()) return;
     auto grid = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
     if (grid)
-        qtview::Guard({[this](const std::string& t) { Report(t); }, &windows_},
-                      [&] { grid->UserSaveRequest(); });
+        Guard({[this](const std::string& t) { Report(t); }, &windows_},
+              [&] { grid->UserSaveRequest(); });
 }
 
-void MainWindow::LoadStoredData() {
-    if (running_) return;
-    auto path =
-        QFileDialog::getOpenFileName(this, "Load stored data", {}, "Acquisition data (*.json)");
-    if (path.isEmpty()) return;
+bool StudioWindow::LoadStoredData(const QString& path) {
+    if (running_ || !Ready()) return false;
     try {
-        loader::ShowStoredResults(*session_, path.toStdString());
+        loader::ShowStoredResults(*session_, S(path));
+        return true;
     } catch (const host::Error& e) {
         Report(e.Text());
+        return false;
     }
 }
 
-// A new catalogue means a new module page: the method moves across.
-void MainWindow::SwitchLanguage() {
+void StudioWindow::LoadStoredDataDialog() {
     if (running_) return;
     auto path =
-        QFileDialog::getOpenFileName(this, "Load text catalogue", {}, "Catalogues (*.json)");
-    if (path.isEmpty()) return;
+        QFileDialog::getOpenFileName(this, "Load stored data", {}, "Acquisition data (*.json)");
+    if (!path.isEmpty()) LoadStoredData(path);
+}
+
+bool StudioWindow::SwitchLanguage(const QString& path) {
+    if (running_) {
+        Report("The language cannot change while a measurement is running.");
+        return false;
+    }
+    if (!Ready()) return false;
     try {
+        // A catalogue that cannot be read leaves the page as it is.
+        (void)kvbase::Catalog::Load(S(path));
         auto method = session_->Host().NewMethodObject();
-        session_->Control().UpdateMethod(method);
+        session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
         const std::string previous = options_.catalogue;
-        options_.catalogue = path.toStdString();
+        options_.catalogue = S(path);
         StopSession();
         try {
             StartSession();
         } catch (const host::Error&) {
             options_.catalogue = previous;
             StartSession();
+            session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
             throw;
         }
-        session_->Control().LoadMethod(method);
+        session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
+        return true;
     } catch (const host::Error& e) {
         Report(e.Text());
+        return false;
     }
 }
 
-void MainWindow::ShowInstrumentStatus() {
+void StudioWindow::SwitchLanguageDialog() {
+    if (running_) return;
+    auto path =
+        QFileDialog::getOpenFileName(this, "Load text catalogue", {}, "Catalogues (*.json)");
+    if (!path.isEmpty()) SwitchLanguage(path);
+}
+
+void StudioWindow::ShowInstrumentStatus() {
+    if (!Ready()) return;
     auto info = session_->Info();
     QMessageBox::information(
         this, "Instrument",
-        QString::fromStdString("Type: " + info->Type() + "\nSerial: " + info->Serial() +
-                               "\nSimulated instrument, ready" +
-                               (running_ ? "\nA measurement is running." : "")));
+        Q("Type: " + info->Type() + "\nSerial: " + info->Serial() +
+          "\nSimulated instrument, ready" + (running_ ? "\nA measurement is running." : "")));
 }
 
 // Closing during a run asks the running call to abort and closes once it returned.
-void MainWindow::closeEvent(QCloseEvent* event) {
+void StudioWindow::closeEvent(QCloseEvent* event) {
     if (running_) {
         closeWhenDone_ = true;
         StopRun();
@@ -257,4 +298,4 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace studio
+}  // namespace qtview

@@ -1,8 +1,12 @@
 #pragma once
 // The desktop host: the module's page in a window, with the host's menus.
+// Every menu action that asks a person for a file has a form that takes the
+// file, for scripted use and tests. Failures are reported as messages (a
+// message box, or the report sink when one is set), never raised.
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,24 +18,46 @@
 
 class QLabel;
 
-namespace studio {
+namespace qtview {
 
 struct StudioOptions {
     std::string library = ORVE_DEFAULT_LIBRARY;
     std::string catalogue = ORVE_DEFAULT_CATALOGUE;
-    bool virtualClock = false;  // screenshots and tests: the simulated run takes no machine time
+    bool virtualClock = false;               // screenshots and tests: the run takes no machine time
+    loader::ServerCallObserver serverCalls;  // told of every instrument server call
 };
 
-class MainWindow final : public QMainWindow {
+struct StudioRun {
+    bool completed = false;
+    std::int32_t samplesMeasured = 0;
+    std::string text;  // what the status bar showed at the end, or why nothing ran
+};
+
+class StudioWindow final : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(StudioOptions options);
-    ~MainWindow() override;
+    // Raises host::Error when the module cannot be started.
+    explicit StudioWindow(StudioOptions options);
+    ~StudioWindow() override;
 
-    // Host actions, also used by --demo-run.
+    // Failures go to sink instead of a message box.
+    void SetReportSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
+
     bool OpenMethod(const QString& path);
-    bool Measure(int samples);
+    bool SaveMethod(const QString& path);
+    bool LoadStoredData(const QString& path);
+    // A new catalogue means a new page: the method moves across. A catalogue
+    // that cannot be read keeps the page as it was. Refused during a run.
+    bool SwitchLanguage(const QString& path);
+    // Measures samples S1..Sn with the page's method. A second start while a
+    // run is on is refused; the module locks the page during the run.
+    StudioRun Measure(int samples);
+    void StopRun();
     bool Running() const { return running_; }
+
+    loader::HostSession& Session() { return *session_; }
+    QtProgress& Progress() { return *progress_; }
+    QWidget* Page() const { return page_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -44,23 +70,24 @@ class MainWindow final : public QMainWindow {
     void OpenMethodDialog();
     void SaveMethodDialog();
     void MeasureDialog();
-    void StopRun();
     void SaveTable();
-    void LoadStoredData();
-    void SwitchLanguage();
+    void LoadStoredDataDialog();
+    void SwitchLanguageDialog();
     void ShowInstrumentStatus();
     void Report(const std::string& text);
+    bool Ready();
 
     StudioOptions options_;
-    qtview::WindowRegistry windows_;
+    WindowRegistry windows_;
     std::unique_ptr<loader::HostSession> session_;
-    std::unique_ptr<qtview::QtProgress> progress_;
-    std::unique_ptr<qtview::QtFileDialogs> dialogs_;
-    std::unique_ptr<qtview::QtClipboard> clipboard_;
+    std::unique_ptr<QtProgress> progress_;
+    std::unique_ptr<QtFileDialogs> dialogs_;
+    std::unique_ptr<QtClipboard> clipboard_;
     QPointer<QWidget> page_;
     QLabel* statusLabel_ = nullptr;
+    std::function<void(const std::string&)> sink_;
     bool running_ = false;
     bool closeWhenDone_ = false;
 };
 
-}  // namespace studio
+}  // namespace qtview

@@ -1,0 +1,183 @@
+// The desktop host as a person uses it: a method in the page, a language
+// switch, a run with a close or a second start in the middle of it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QApplication>
+
+#include "platform/qnserver/server_factory.h"
+#include "platform/qt/stall_meter.h"
+#include "platform/qt/studio_window.h"
+#include "qt/qt_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kExamples = std::string(ORVE_SOURCE_DIR) + "/examples/";
+
+class StudioWindowTest : public qttest::QtTest {
+  protected:
+    void SetUp() override {
+        qtview::StudioOptions options;
+        options.virtualClock = true;
+        window_ = std::make_unique<qtview::StudioWindow>(options);
+        window_->SetReportSink([this](const std::string& t) { reports_.push_back(t); });
+        window_->Session().Host().Simulator().GetInstrument().GetTranscript().SetStream(
+            &transcript_);
+        window_->show();
+    }
+    void TearDown() override { window_.reset(); }
+
+    host::KVSpread& Grid(const char* name) {
+        auto grid = host::As<host::KVSpread>(window_->Session().Page().Find(name));
+        EXPECT_NE(grid, nullptr) << name;
+        return *grid;
+    }
+    // The positions of the page's method, as the module hands them out.
+    std::vector<std::vector<std::string>> Positions() {
+        auto method = window_->Session().Host().NewMethodObject();
+        window_->Session().Control().UpdateMethod(method);
+        std::vector<std::vector<std::string>> rows;
+        for (std::int32_t i = 1; i <= method->RowCount(1); ++i) {
+            std::vector<std::string> row;
+            for (std::int32_t c = 1; c <= 4; ++c) row.push_back(method->Cell(1, c, i).ToString());
+            rows.push_back(row);
+        }
+        return rows;
+    }
+    bool ButtonShows(const QString& text) {
+        for (auto* b : window_->findChildren<QAbstractButton*>())
+            if (b->text() == text && b->isVisible()) return true;
+        return false;
+    }
+    // A cell of some item view of the window that begins with text (units follow names).
+    bool SomeModelShows(const QString& text) {
+        for (auto* m : window_->findChildren<QAbstractItemModel*>())
+            for (int r = 0; r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    if (m->index(r, c).data().toString().startsWith(text)) return true;
+        return false;
+    }
+
+    std::unique_ptr<qtview::StudioWindow> window_;
+    std::vector<std::string> reports_;
+    std::ostringstream transcript_;
+};
+
+TEST_F(StudioWindowTest, ALanguageSwitchReloadsThePageAndKeepsTheMethod) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    const auto before = Positions();
+    ASSERT_EQ(before.size(), 3u);
+    EXPECT_TRUE(ButtonShows("Insert Pos"));
+    EXPECT_FALSE(SomeModelShows(QString::fromUtf8("Anregungswellenlänge")));
+
+    ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-de.json")))
+        << (reports_.empty() ? "" : reports_.back());
+    QApplication::processEvents();
+    EXPECT_TRUE(ButtonShows(QString::fromUtf8("Pos. einfügen")));
+    EXPECT_FALSE(ButtonShows("Insert Pos"));
+    // The instrument's setup names come from the new catalogue too.
+    EXPECT_TRUE(SomeModelShows(QString::fromUtf8("Anregungswellenlänge")));
+    EXPECT_EQ(Positions(), before);
+    EXPECT_TRUE(reports_.empty());
+}
+
+TEST_F(StudioWindowTest, AnUnreadableCatalogueLeavesThePageAndItsMethod) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    const auto before = Positions();
+    QWidget* page = window_->Page();
+    const fs::path bad = fs::temp_directory_path() / "studio-bad-catalogue.json";
+    std::ofstream(bad) << "{\"version\": 1, \"texts\": [";
+
+    EXPECT_FALSE(window_->SwitchLanguage(QString::fromStdString(bad.string())));
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_NE(reports_[0].find("studio-bad-catalogue.json"), std::string::npos) << reports_[0];
+    EXPECT_EQ(window_->Page(), page);
+    EXPECT_TRUE(ButtonShows("Insert Pos"));
+    EXPECT_EQ(Positions(), before);
+    fs::remove(bad);
+}
+
+TEST_F(StudioWindowTest, ASecondStartDuringARunIsRefusedAndTheFirstGoesOn) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    qtview::StudioRun second;
+    bool tried = false;
+    window_->Progress().SetStatusSink([&](const std::string& text) {
+        if (tried || text.find("S1") == std::string::npos) return;
+        tried = true;
+        EXPECT_TRUE(window_->Running());
+        EXPECT_FALSE(
+            window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-de.json")));
+        second = window_->Measure(1);
+    });
+    const auto first = window_->Measure(2);
+    ASSERT_TRUE(tried);
+    EXPECT_FALSE(second.completed);
+    EXPECT_EQ(second.text, "A measurement is running already.");
+    EXPECT_TRUE(first.completed) << first.text;
+    EXPECT_EQ(first.samplesMeasured, 2);
+    EXPECT_EQ(Grid("KVSResult").RowCount(), 2);
+    EXPECT_FALSE(window_->Running());
+}
+
+TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenCloses) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    window_->Progress().SetStatusSink([&](const std::string& text) {
+        if (text.find("S2") != std::string::npos) {
+            EXPECT_FALSE(window_->close());
+        }
+    });
+    const auto run = window_->Measure(3);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(run.samplesMeasured, 1) << run.text;
+    EXPECT_TRUE(window_->isVisible()) << "closes only once the run has returned";
+    // The reader was parked and the page given back.
+    EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
+    EXPECT_TRUE(host::As<host::Control>(window_->Session().Page().Find("KVSResult"))->Enabled());
+    EXPECT_GE(Grid("KVSResult").RowCount(), 1);
+    QApplication::processEvents();
+    EXPECT_FALSE(window_->isVisible());
+}
+
+// The stall arithmetic on made-up times: blocked calls come out of the gap
+// they fell in, and only the rest counts as a stall.
+TEST(StallLedger, TakesBlockedCallsOutOfTheGapTheyFellIn) {
+    qtview::StallLedger ledger;
+    ledger.Tick(1.0);  // before Start: ignored
+    ledger.Start(10.0);
+    ledger.Tick(10.005);
+    ledger.Blocked(10.010, 10.810, "SetM WPR.POS=10.0;10.0");
+    ledger.Tick(10.830);  // 0.825 s gap, 0.8 s blocked: 25 ms stall
+    ledger.Tick(10.900);  // 70 ms with nothing blocked
+    ledger.Blocked(10.905, 11.105, "Run SubDC");
+    ledger.Tick(11.110);
+    ledger.Tick(11.0);  // earlier than the last: ignored
+    const auto& r = ledger.Report();
+    EXPECT_NEAR(r.longestStall, 0.070, 1e-9);
+    EXPECT_DOUBLE_EQ(r.longestStallAt, 10.900);
+    EXPECT_NEAR(r.longestBlocked, 0.8, 1e-9);
+    EXPECT_EQ(r.longestBlockedWhat, "SetM WPR.POS=10.0;10.0");
+    EXPECT_EQ(r.blockedCount, 2);
+    EXPECT_NEAR(r.blockedTotal, 1.0, 1e-9);
+    EXPECT_EQ(r.ticks, 4);
+    EXPECT_NEAR(r.span, 1.110, 1e-9);
+}
+
+TEST(StallLedger, CountsOnlyThePartOfABlockedCallInsideTheGap) {
+    qtview::StallLedger ledger;
+    ledger.Start(0.0);
+    ledger.Blocked(0.05, 0.30, "long");  // reaches past the next tick
+    ledger.Tick(0.10);                   // 0.05 of it here: 50 ms stall
+    ledger.Tick(0.32);                   // 0.20 of it here: 20 ms stall
+    ledger.Blocked(0.4, 0.4, "empty");   // no time: not a call
+    EXPECT_NEAR(ledger.Report().longestStall, 0.05, 1e-9);
+    EXPECT_EQ(ledger.Report().blockedCount, 1);
+}
+
+}  // namespace
