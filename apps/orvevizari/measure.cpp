@@ -70,8 +70,9 @@ int Measure(const Common& common) {
                              report.samplesMeasured, run.sampleIds.size(),
                              report.instrumentSeconds);
     if (!run.outPath.empty()) {
-        std::cout << (report.tableSaved ? "result table: " + run.outPath
-                                        : "result table NOT saved: " + run.outPath)
+        const std::string table = loader::ResultTableFile(run.outPath);
+        std::cout << (report.tableSaved ? "result table: " + table
+                                        : "result table NOT saved: " + table)
                   << "\n";
     }
     if (!run.dataPath.empty()) {
@@ -105,12 +106,13 @@ int ShowResults(const Common& common) {
             return kExitOk;
         }
         if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite)) {
-            std::cerr << "orvevizari: the result table was not saved to " << gArgs.out
+            std::cerr << "orvevizari: the result table was not saved to "
+                      << loader::ResultTableFile(gArgs.out)
                       << (gArgs.overwrite ? "" : " (it may exist already; give --overwrite)")
                       << "\n";
             return kExitFailed;
         }
-        std::cout << "result table: " << gArgs.out << "\n";
+        std::cout << "result table: " << loader::ResultTableFile(gArgs.out) << "\n";
         return kExitOk;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";

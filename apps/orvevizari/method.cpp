@@ -19,7 +19,7 @@ namespace cli {
 namespace {
 
 // Bad input found by this host itself, before or while it works the page.
-constexpr host::Status kErrBadInput = 0x7FFF0C01;
+constexpr host::Status kErrBadInput = 0x7FFF0F01;
 
 [[noreturn]] void BadInput(const std::string& text) {
     throw host::Error(kErrBadInput, text);

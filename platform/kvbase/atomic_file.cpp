@@ -16,7 +16,7 @@
 namespace kvbase {
 namespace {
 
-constexpr host::Status kErrFile = 0x7FFF0301;
+constexpr host::Status kErrFile = 0x7FFF0403;  // a file cannot be written or replaced
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
     throw host::Error(kErrFile, fmt::format("{} '{}': {}", what, path, std::strerror(err)));

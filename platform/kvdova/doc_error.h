@@ -9,8 +9,8 @@
 
 namespace kvdova {
 
-inline constexpr host::Status kErrDocument = 0x7FFF0401;
-inline constexpr host::Status kErrDocumentFile = 0x7FFF0402;
+inline constexpr host::Status kErrDocument = 0x7FFF0E01;
+inline constexpr host::Status kErrDocumentFile = 0x7FFF0E02;
 
 // Largest count a document accepts for one dimension (entries, rows, columns,
 // cells of a table); a larger one is refused instead of exhausting memory.

@@ -111,14 +111,6 @@ class ProgressView {
     std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1;
 };
 
-// The file the result table's export writes for path: its save dialog gives a
-// name without an extension the table's default one.
-std::string TableFile(const std::string& path) {
-    if (path.empty() || fs::path(path).filename().string().find('.') != std::string::npos)
-        return path;
-    return path + ".txt";
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ea, eb;
     const auto ca = fs::weakly_canonical(fs::absolute(a), ea);
@@ -140,13 +132,19 @@ void RequireWritable(const std::string& path, bool overwrite, const char* what) 
 
 }  // namespace
 
+std::string ResultTableFile(const std::string& path) {
+    if (path.empty() || fs::path(path).filename().string().find('.') != std::string::npos)
+        return path;
+    return path + ".txt";
+}
+
 bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite) {
     auto& dialogs = session.Host().HeadlessDialogs();
     dialogs.SetReplaceExisting(overwrite);
     dialogs.AnswerPath(fs::absolute(path).string());
     auto& console = session.Host().Console();
     std::string before = console.LastMessage();
-    const std::string file = TableFile(path);
+    const std::string file = ResultTableFile(path);
     std::error_code ec;
     auto writtenBefore =
         fs::exists(file, ec) ? fs::last_write_time(file, ec) : fs::file_time_type{};
@@ -181,9 +179,10 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
     if (o.resultType < 1)
         Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
-    RequireWritable(TableFile(o.outPath), o.overwrite, "result table");
+    RequireWritable(ResultTableFile(o.outPath), o.overwrite, "result table");
     RequireWritable(o.dataPath, o.overwrite, "acquisition data file");
-    if (!o.outPath.empty() && !o.dataPath.empty() && SameFile(TableFile(o.outPath), o.dataPath)) {
+    if (!o.outPath.empty() && !o.dataPath.empty() &&
+        SameFile(ResultTableFile(o.outPath), o.dataPath)) {
         Refuse(fmt::format("the result table and the acquisition data would both be '{}'",
                            o.dataPath));
     }

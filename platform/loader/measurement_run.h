@@ -44,6 +44,10 @@ void ShowStoredResults(HostSession& session, const std::string& dataPath);
 // The result grid's cells as tab-separated lines (header of captions first).
 std::string ResultTableText(HostSession& session);
 
+// The file the result table's export writes for path: the save dialog gives
+// a name without an extension the table's default one, ".txt".
+std::string ResultTableFile(const std::string& path);
+
 // Saves the result table as a person does: the grid's save request with the
 // save dialog answering path. Returns false (and leaves no file) on failure.
 bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite);

@@ -156,3 +156,26 @@ TEST_F(MethodCli, ShowRefusesADocumentTheModuleCannotUse) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table named without an extension is written as ".txt", and that is the
+// name both commands print.
+TEST_F(MethodCli, MeasureAndShowNameTheTableFileTheyWrote) {
+    const std::string method = std::string(ORVE_SOURCE_DIR) + "/examples/method-3pos.json";
+    const CliRun run = Cli("measure " + method + " --samples 1 --quiet --out " + Path("run") +
+                           " --data " + Path("run.json"));
+    ASSERT_EQ(run.exit, 0) << run.output;
+    EXPECT_NE(run.output.find("result table: " + Path("run.txt") + "\n"), std::string::npos)
+        << run.output;
+    EXPECT_TRUE(fs::exists(Path("run.txt")));
+    EXPECT_FALSE(fs::exists(Path("run")));
+
+    const CliRun show = Cli("results show " + Path("run.json") + " --quiet --out " + Path("again"));
+    ASSERT_EQ(show.exit, 0) << show.output;
+    EXPECT_NE(show.output.find("result table: " + Path("again.txt")), std::string::npos)
+        << show.output;
+    EXPECT_TRUE(fs::exists(Path("again.txt")));
+}
+
+}  // namespace
