@@ -284,10 +284,12 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
         }
     }
     display.ClearAbort();
+    report.data = data;
     return report;
 }
 
-void ShowStoredResults(HostSession& session, const std::string& dataPath) {
+std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,
+                                                 const std::string& dataPath) {
     auto data = kvdova::LoadAcqData(dataPath);
     auto info = data->RunInfo();
     auto it = info.find("method");
@@ -296,6 +298,7 @@ void ShowStoredResults(HostSession& session, const std::string& dataPath) {
     auto method = kvdova::MethodFromJson(it->second, dataPath + " (method)");
     session.Require(session.Control().LoadMethod(method), "LoadMethod");
     session.Require(session.Control().LoadAcqData(data), "LoadAcqData");
+    return data;
 }
 
 }  // namespace loader

@@ -3,6 +3,7 @@
 // control, the acquisition data with its run record, and the exports.
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct RunReport {
     double instrumentSeconds = 0.0;  // instrument time the run took (on the host's clock)
     bool tableSaved = false;
     bool dataSaved = false;
+    std::shared_ptr<host::AcqData> data;  // what the run measured, whatever its outcome
 };
 
 // Refuses (host::Error) a missing or malformed method file, a result type or
@@ -39,7 +41,8 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::o
 
 // Loads stored acquisition data and shows it through the control: the method
 // stored with the data, LoadMethod, LoadAcqData. Raises for a malformed file.
-void ShowStoredResults(HostSession& session, const std::string& dataPath);
+// Returns the data shown.
+std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session, const std::string& dataPath);
 
 // The result grid's cells as tab-separated lines (header of captions first).
 std::string ResultTableText(HostSession& session);

@@ -48,7 +48,13 @@ void QtProgress::AttachStatusBar(QStatusBar* bar) {
     stop_->setObjectName(QStringLiteral("stop"));
     stop_->setToolTip(QStringLiteral("Stop the running measurement (Esc)"));
     connect(stop_, &QPushButton::clicked, this, [this] { RequestAbort(); });
+    stop_->setEnabled(abortEnabled_);
     bar->addPermanentWidget(stop_);
+}
+
+void QtProgress::EnableAbort(bool on) {
+    abortEnabled_ = on;
+    if (stop_) stop_->setEnabled(on);
 }
 
 void QtProgress::RequestAbort() {
@@ -85,7 +91,9 @@ void QtProgress::Wait(double seconds) {
             self.waitLoop_ = outer;
         }
     } nesting(*this, loop);
-    while (!abort_) {
+    // An abort pending from before does not cut this wait short.
+    const bool pending = abort_;
+    while (pending || !abort_) {
         const double remaining = end - clock_.Now();
         if (remaining <= 0) break;
         timer.start(static_cast<int>(std::ceil(std::min(remaining * 1000.0, kLongestSlice))));
@@ -94,8 +102,9 @@ void QtProgress::Wait(double seconds) {
 }
 
 bool QtProgress::eventFilter(QObject* watched, QEvent* event) {
-    if (waitLoop_ != nullptr && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if (waitLoop_ != nullptr && abortEnabled_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        QApplication::activeModalWidget() == nullptr) {
         RequestAbort();
         return true;
     }

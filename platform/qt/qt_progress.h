@@ -11,7 +11,11 @@
 // advances instantly). A negative, infinite or NaN time raises host::Error.
 //
 // Abort: the Stop button in the status bar, Esc pressed during a wait, or
-// RequestAbort; ClearAbort clears it.
+// RequestAbort; ClearAbort clears it. Only the wait running when the abort
+// arrives ends early: a wait begun with an abort pending still runs the event
+// loop for its time, so a caller that polls on does not spin. A host that
+// aborts only its runs turns the Stop button and Esc off outside them
+// (EnableAbort); Esc in a modal dialog opened during a wait stays the dialog's.
 #include <cstdint>
 #include <memory>
 #include <sstream>
@@ -50,6 +54,9 @@ class QtProgress final : public QObject, public host::ProgressDisplay {
     void SetStatusSink(TextSink sink) { statusSink_ = std::move(sink); }
 
     void RequestAbort();
+    // Whether the Stop button and Esc abort (they do unless turned off).
+    void EnableAbort(bool on);
+    bool AbortEnabled() const { return abortEnabled_; }
     const std::string& LastProgress() const { return progress_; }
     const std::string& LastMessage() const { return message_; }
     const std::string& LastStatusText() const { return status_; }
@@ -87,6 +94,7 @@ class QtProgress final : public QObject, public host::ProgressDisplay {
     QPointer<QPushButton> stop_;
     QEventLoop* waitLoop_ = nullptr;
     bool abort_ = false;
+    bool abortEnabled_ = true;
     TextSink messageSink_;
     TextSink statusSink_;
     std::string progress_, message_, status_;

@@ -44,9 +44,34 @@ StudioWindow::~StudioWindow() {
 void StudioWindow::Report(const std::string& text) {
     if (sink_) {
         sink_(text);
-        return;
+    } else if (running_) {
+        statusBar()->showMessage(Q(text));
+    } else {
+        QMessageBox::warning(this, windowTitle(), Q(text));
     }
-    QMessageBox::warning(this, windowTitle(), Q(text));
+}
+
+bool StudioWindow::Attempt(const std::function<void()>& action, std::string* failure) {
+    std::string text;
+    try {
+        action();
+        return true;
+    } catch (const host::Error& e) {
+        text = e.Text();
+    } catch (const std::exception& e) {
+        text = e.what();
+    } catch (...) {
+        text = "An unexpected error occurred.";
+    }
+    if (failure != nullptr) *failure = text;
+    Report(text);
+    return false;
+}
+
+void StudioWindow::SetRunning(bool running) {
+    running_ = running;
+    for (auto* action : idleActions_) action->setEnabled(!running);
+    if (progress_) progress_->EnableAbort(running);
 }
 
 // After a language switch whose restart failed twice there is no module; every
@@ -69,6 +94,7 @@ void StudioWindow::StartSession() {
         h.GetClock(), h.Errors(),
         options_.virtualClock ? QtProgress::WaitMode::Clock : QtProgress::WaitMode::EventLoop);
     progress_->AttachStatusBar(statusBar());
+    progress_->EnableAbort(running_);
     dialogs_ = std::make_unique<QtFileDialogs>(windows_);
     clipboard_ = std::make_unique<QtClipboard>();
     h.UseProgress(progress_.get());
@@ -109,40 +135,41 @@ void StudioWindow::StopSession() {
 }
 
 void StudioWindow::BuildMenus() {
+    auto idle = [this](QAction* action) { idleActions_.push_back(action); };
     auto* file = menuBar()->addMenu("&File");
-    file->addAction("&New method", this, [this] { NewMethod(); });
-    file->addAction("&Open method...", this, [this] { OpenMethodDialog(); });
-    file->addAction("&Save method...", this, [this] { SaveMethodDialog(); });
+    idle(file->addAction("&New method", this, [this] { NewMethod(); }));
+    idle(file->addAction("&Open method...", this, [this] { OpenMethodDialog(); }));
+    idle(file->addAction("&Save method...", this, [this] { SaveMethodDialog(); }));
     file->addSeparator();
     file->addAction("&Quit", this, [this] { close(); });
     auto* inst = menuBar()->addMenu("&Instrument");
-    inst->addAction("&Status", this, [this] { ShowInstrumentStatus(); });
+    idle(inst->addAction("&Status", this, [this] { ShowInstrumentStatus(); }));
     auto* measure = menuBar()->addMenu("&Measure");
-    measure->addAction("&Start...", this, [this] { MeasureDialog(); });
+    idle(measure->addAction("&Start...", this, [this] { MeasureDialog(); }));
     measure->addAction("S&top", this, [this] { StopRun(); });
     auto* results = menuBar()->addMenu("&Results");
-    results->addAction("&Save table...", this, [this] { SaveTable(); });
-    results->addAction("&Load stored data...", this, [this] { LoadStoredDataDialog(); });
+    idle(results->addAction("&Save table...", this, [this] { SaveTable(); }));
+    idle(results->addAction("&Load stored data...", this, [this] { LoadStoredDataDialog(); }));
     auto* language = menuBar()->addMenu("&Language");
-    language->addAction("&Load catalogue...", this, [this] { SwitchLanguageDialog(); });
+    idle(language->addAction("&Load catalogue...", this, [this] { SwitchLanguageDialog(); }));
 }
 
 void StudioWindow::NewMethod() {
     if (running_ || !Ready()) return;
-    session_->Control().ClearMethod();
+    Attempt([&] {
+        session_->Control().ClearMethod();
+        shownData_.reset();
+    });
 }
 
 bool StudioWindow::OpenMethod(const QString& path) {
     if (running_ || !Ready()) return false;
-    try {
+    return Attempt([&] {
         auto method = kvdova::LoadMethod(S(path));
         loader::CheckMethodDocument(*method, S(path));
         session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
-        return true;
-    } catch (const host::Error& e) {
-        Report(e.Text());
-        return false;
-    }
+        shownData_.reset();
+    });
 }
 
 void StudioWindow::OpenMethodDialog() {
@@ -154,15 +181,11 @@ void StudioWindow::OpenMethodDialog() {
 
 bool StudioWindow::SaveMethod(const QString& path) {
     if (!Ready()) return false;
-    try {
+    return Attempt([&] {
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
         kvdova::SaveMethod(*method, S(path));
-        return true;
-    } catch (const host::Error& e) {
-        Report(e.Text());
-        return false;
-    }
+    });
 }
 
 void StudioWindow::SaveMethodDialog() {
@@ -178,34 +201,41 @@ StudioRun StudioWindow::Measure(int samples) {
         return run;
     }
     if (!Ready()) return run;
-    running_ = true;
-    try {
-        auto method = session_->Host().NewMethodObject();
-        session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        const std::string path = S(QDir::tempPath() + "/orvevizari-studio-method.json");
-        kvdova::SaveMethod(*method, path);
-        loader::RunOptions options;
-        options.methodPath = path;
-        for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
-        options.progress = false;
-        std::ostringstream log;
-        auto report = loader::RunMeasurement(*session_, options, log);
-        run.completed = report.outcome == loader::RunReport::Outcome::Completed;
-        run.samplesMeasured = report.samplesMeasured;
-        run.text = fmt::format("{} of {} samples measured, instrument time {:.1f} s{}",
-                               report.samplesMeasured, samples, report.instrumentSeconds,
-                               run.completed ? "" : "; " + report.errorText);
-        statusBar()->showMessage(Q(run.text));
-    } catch (const host::Error& e) {
-        run.text = e.Text();
-        Report(run.text);
-    }
-    running_ = false;
-    if (closeWhenDone_) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
+    SetRunning(true);
+    // Whatever happens, the window leaves the run state (and closes when asked to).
+    struct Done {
+        StudioWindow& w;
+        ~Done() {
+            w.SetRunning(false);
+            if (w.closeWhenDone_) QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
+        }
+    } done{*this};
+    Attempt(
+        [&] {
+            auto method = session_->Host().NewMethodObject();
+            session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
+            const std::string path = S(QDir::tempPath() + "/orvevizari-studio-method.json");
+            kvdova::SaveMethod(*method, path);
+            loader::RunOptions options;
+            options.methodPath = path;
+            for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
+            options.progress = false;
+            std::ostringstream log;
+            auto report = loader::RunMeasurement(*session_, options, log);
+            shownData_ = report.data;
+            run.completed = report.outcome == loader::RunReport::Outcome::Completed;
+            run.samplesMeasured = report.samplesMeasured;
+            run.text = fmt::format("{} of {} samples measured, instrument time {:.1f} s{}",
+                                   report.samplesMeasured, samples, report.instrumentSeconds,
+                                   run.completed ? "" : "; " + report.errorText);
+            statusBar()->showMessage(Q(run.text));
+        },
+        &run.text);
     return run;
 }
 
 void StudioWindow::MeasureDialog() {
+    if (running_) return;
     bool ok = false;
     int n = QInputDialog::getInt(this, "Measure", "Number of samples:", 3, 1, 10000, 1, &ok);
     if (ok) Measure(n);
@@ -225,13 +255,7 @@ void StudioWindow::SaveTable() {
 
 bool StudioWindow::LoadStoredData(const QString& path) {
     if (running_ || !Ready()) return false;
-    try {
-        loader::ShowStoredResults(*session_, S(path));
-        return true;
-    } catch (const host::Error& e) {
-        Report(e.Text());
-        return false;
-    }
+    return Attempt([&] { shownData_ = loader::ShowStoredResults(*session_, S(path)); });
 }
 
 void StudioWindow::LoadStoredDataDialog() {
@@ -247,28 +271,30 @@ bool StudioWindow::SwitchLanguage(const QString& path) {
         return false;
     }
     if (!Ready()) return false;
-    try {
+    return Attempt([&] {
         // A catalogue that cannot be read leaves the page as it is.
         (void)kvbase::Catalog::Load(S(path));
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
+        // The new page gets the method and the results the old one showed.
+        auto restore = [&] {
+            session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
+            if (shownData_)
+                session_->Require(session_->Control().LoadAcqData(shownData_), "LoadAcqData");
+        };
         const std::string previous = options_.catalogue;
         options_.catalogue = S(path);
         StopSession();
         try {
             StartSession();
-        } catch (const host::Error&) {
+        } catch (...) {
             options_.catalogue = previous;
             StartSession();
-            session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
+            restore();
             throw;
         }
-        session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
-        return true;
-    } catch (const host::Error& e) {
-        Report(e.Text());
-        return false;
-    }
+        restore();
+    });
 }
 
 void StudioWindow::SwitchLanguageDialog() {

@@ -2,13 +2,16 @@
 // The desktop host: the module's page in a window, with the host's menus.
 // Every menu action that asks a person for a file has a form that takes the
 // file, for scripted use and tests. Failures are reported as messages (a
-// message box, or the report sink when one is set), never raised.
+// message box, during a run the status bar, or the report sink when one is
+// set), never raised. During a run only Stop and Quit are offered: a dialog
+// opened then would hold the run until it closed.
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/loader/host_session.h"
 #include "platform/qt/qt_clipboard.h"
@@ -16,6 +19,7 @@
 #include "platform/qt/qt_progress.h"
 #include "platform/qt/window_registry.h"
 
+class QAction;
 class QLabel;
 
 namespace qtview {
@@ -76,6 +80,10 @@ class StudioWindow final : public QMainWindow {
     void ShowInstrumentStatus();
     void Report(const std::string& text);
     bool Ready();
+    // Runs action; what it raises is reported (and its text put in failure).
+    // False when it raised.
+    bool Attempt(const std::function<void()>& action, std::string* failure = nullptr);
+    void SetRunning(bool running);
 
     StudioOptions options_;
     WindowRegistry windows_;
@@ -86,6 +94,8 @@ class StudioWindow final : public QMainWindow {
     QPointer<QWidget> page_;
     QLabel* statusLabel_ = nullptr;
     std::function<void(const std::string&)> sink_;
+    std::vector<QAction*> idleActions_;         // offered only while no run is on
+    std::shared_ptr<host::AcqData> shownData_;  // the results in the table, for a language switch
     bool running_ = false;
     bool closeWhenDone_ = false;
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -65,6 +66,53 @@ TEST_F(QtProgressTest, Wait_EndsAtOnceOnStopOrEscAndTheAbortStaysUntilCleared) {
     // Outside a wait Esc belongs to the window again.
     progress_.ClearAbort();
     QTest::keyClick(&somewhere, Qt::Key_Escape);
+    EXPECT_FALSE(progress_.AbortRequested());
+}
+
+// A pending abort ends only the wait it arrived in: a later wait still runs the
+// event loop for its time, so a caller polling on does not spin. Stop and Esc
+// can be turned off, and Esc in a dialog opened during a wait is the dialog's.
+TEST_F(QtProgressTest, Wait_AnAbortEndsOnlyTheWaitItArrivedIn) {
+    progress_.RequestAbort();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        ++ticks;
+        clock_.now += 0.5;
+    });
+    ticker.start(0);
+    progress_.Wait(2.0);
+    ticker.stop();
+    EXPECT_GE(clock_.now, 2.0);
+    EXPECT_GE(ticks, 4);
+    EXPECT_TRUE(progress_.AbortRequested());
+}
+
+TEST_F(QtProgressTest, Abort_StopAndEscCanBeTurnedOffAndEscInADialogIsTheDialogs) {
+    QStatusBar bar;
+    progress_.AttachStatusBar(&bar);
+    progress_.EnableAbort(false);
+    EXPECT_FALSE(progress_.StopButton()->isEnabled());
+    QLineEdit somewhere;
+    QTimer::singleShot(0, [&] { QTest::keyClick(&somewhere, Qt::Key_Escape); });
+    QTimer::singleShot(5, [&] { clock_.now = 1.0; });
+    progress_.Wait(1.0);
+    EXPECT_FALSE(progress_.AbortRequested());
+
+    progress_.EnableAbort(true);
+    EXPECT_TRUE(progress_.StopButton()->isEnabled());
+    QDialog dialog;
+    bool dialogClosed = false;
+    QTimer::singleShot(0, [&] {
+        qttest::WhenModal([&](QWidget* open) {
+            QTest::keyClick(open, Qt::Key_Escape);
+            dialogClosed = !open->isVisible();
+            clock_.now = 2.0;
+        });
+        dialog.exec();
+    });
+    progress_.Wait(1.0);
+    EXPECT_TRUE(dialogClosed);
     EXPECT_FALSE(progress_.AbortRequested());
 }
 

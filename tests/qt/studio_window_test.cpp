@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QAbstractItemModel>
 #include <QApplication>
 
@@ -88,6 +89,28 @@ TEST_F(StudioWindowTest, ALanguageSwitchReloadsThePageAndKeepsTheMethod) {
     EXPECT_TRUE(reports_.empty());
 }
 
+TEST_F(StudioWindowTest, ALanguageSwitchAfterARunKeepsItsResultsInTheTable) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    ASSERT_TRUE(window_->Measure(2).completed);
+    auto table = [&] {
+        std::vector<std::string> cells;
+        auto& grid = Grid("KVSResult");
+        for (std::int32_t r = 1; r <= grid.RowCount(); ++r)
+            for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c)
+                cells.push_back(grid.Cell(c, r).ToString());
+        return cells;
+    };
+    const auto before = table();
+    ASSERT_EQ(Grid("KVSResult").RowCount(), 2);
+    ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-de.json")))
+        << (reports_.empty() ? "" : reports_.back());
+    EXPECT_EQ(table(), before);
+    // A new method starts an empty table, which a later switch keeps empty.
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-en.json")));
+    EXPECT_EQ(Grid("KVSResult").RowCount(), 0);
+}
+
 TEST_F(StudioWindowTest, AnUnreadableCatalogueLeavesThePageAndItsMethod) {
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
     const auto before = Positions();
@@ -108,10 +131,21 @@ TEST_F(StudioWindowTest, ASecondStartDuringARunIsRefusedAndTheFirstGoesOn) {
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
     qtview::StudioRun second;
     bool tried = false;
+    auto startAction = [&]() -> QAction* {
+        for (auto* a : window_->findChildren<QAction*>())
+            if (a->text() == "&Start...") return a;
+        return nullptr;
+    };
+    ASSERT_NE(startAction(), nullptr);
+    EXPECT_TRUE(startAction()->isEnabled());
+    EXPECT_FALSE(window_->Progress().AbortEnabled()) << "Stop and Esc abort only a run";
     window_->Progress().SetStatusSink([&](const std::string& text) {
         if (tried || text.find("S1") == std::string::npos) return;
         tried = true;
         EXPECT_TRUE(window_->Running());
+        // Only Stop and Quit are offered: a dialog would hold the run.
+        EXPECT_FALSE(startAction()->isEnabled());
+        EXPECT_TRUE(window_->Progress().AbortEnabled());
         EXPECT_FALSE(
             window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-de.json")));
         second = window_->Measure(1);
@@ -124,6 +158,8 @@ TEST_F(StudioWindowTest, ASecondStartDuringARunIsRefusedAndTheFirstGoesOn) {
     EXPECT_EQ(first.samplesMeasured, 2);
     EXPECT_EQ(Grid("KVSResult").RowCount(), 2);
     EXPECT_FALSE(window_->Running());
+    EXPECT_TRUE(startAction()->isEnabled());
+    EXPECT_FALSE(window_->Progress().AbortEnabled());
 }
 
 TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenCloses) {
