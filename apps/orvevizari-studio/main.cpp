@@ -3,9 +3,11 @@
 #include <QTimer>
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 
 #include "host/error.h"
+#include "platform/loader/component_loader.h"
 #include "platform/qt/studio_window.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +18,9 @@ int main(int argc, char** argv) {
     cli.add_option("--library", options.library, "component library to load")
         ->capture_default_str();
     cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")
+        ->capture_default_str();
+    options.runsFolder = (std::filesystem::path(loader::DataFolder()) / "runs").string();
+    cli.add_option("--runs", options.runsFolder, "save every run's acquisition data here")
         ->capture_default_str();
     cli.add_option("--method", method, "open this method file")->check(CLI::ExistingFile);
     cli.add_option("--demo-run", demoSamples, "measure N samples at once on the virtual clock")

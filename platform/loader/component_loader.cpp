@@ -31,15 +31,16 @@ T Symbol(void* handle, const char* name, const std::string& path) {
 
 }  // namespace
 
-std::string RegistryFilePath() {
-    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir)
-        return (fs::path(dir) / "registry.txt").string();
+std::string DataFolder() {
+    if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir) return dir;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        return (fs::path(data) / "orvevizari" / "registry.txt").string();
+        return (fs::path(data) / "orvevizari").string();
     const char* home = std::getenv("HOME");
-    return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari" /
-            "registry.txt")
-        .string();
+    return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "orvevizari").string();
+}
+
+std::string RegistryFilePath() {
+    return (fs::path(DataFolder()) / "registry.txt").string();
 }
 
 std::vector<RegistryEntry> ReadRegistry(const std::string& path) {

@@ -16,6 +16,9 @@ struct RegistryEntry {
     std::string libraryPath;
 };
 
+// The program's data folder: ORVE_REGISTRY_DIR, else $XDG_DATA_HOME/orvevizari,
+// else ~/.local/share/orvevizari. The registry and stored runs live there.
+std::string DataFolder();
 std::string RegistryFilePath();
 // Raises host::Error naming the file and line for a line that does not parse;
 // a missing registry file is an empty registry.

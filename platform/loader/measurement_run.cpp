@@ -288,6 +288,19 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     return report;
 }
 
+std::string NewRunDataPath(const std::string& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder, ec))
+        Refuse(fmt::format("cannot make the folder '{}' for run data: {}", folder,
+                           ec ? ec.message() : "not a folder"));
+    const std::string stem = UtcNow("Run-%Y%m%d-%H%M%S");
+    fs::path path = fs::path(folder) / (stem + ".json");
+    for (int n = 2; fs::exists(path, ec); ++n)
+        path = fs::path(folder) / fmt::format("{}-{}.json", stem, n);
+    return path.string();
+}
+
 std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,
                                                  const std::string& dataPath) {
     auto data = kvdova::LoadAcqData(dataPath);

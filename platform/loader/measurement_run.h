@@ -39,6 +39,11 @@ struct RunReport {
 // or the instrument is a report, not an exception.
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
 
+// A new file for a run's acquisition data in folder, named after the time
+// (Run-YYYYMMDD-HHMMSS.json, with -2, -3... when taken); the folder is made
+// when missing. Raises host::Error when it cannot be made.
+std::string NewRunDataPath(const std::string& folder);
+
 // Loads stored acquisition data and shows it through the control: the method
 // stored with the data, LoadMethod, LoadAcqData. Raises for a malformed file.
 // Returns the data shown.

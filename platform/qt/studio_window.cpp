@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -214,20 +215,31 @@ StudioRun StudioWindow::Measure(int samples) {
         [&] {
             auto method = session_->Host().NewMethodObject();
             session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-            const std::string path = S(QDir::tempPath() + "/orvevizari-studio-method.json");
+            // The run reads its method from a file, as a stored run names it.
+            const std::string path =
+                S(QDir::tempPath() + "/orvevizari-studio-method-" +
+                  QString::number(QCoreApplication::applicationPid()) + ".json");
             kvdova::SaveMethod(*method, path);
             loader::RunOptions options;
             options.methodPath = path;
             for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
             options.progress = false;
+            if (!options_.runsFolder.empty()) {
+                options.dataPath = loader::NewRunDataPath(options_.runsFolder);
+                options.dataId = QFileInfo(Q(options.dataPath)).completeBaseName().toStdString();
+            }
             std::ostringstream log;
             auto report = loader::RunMeasurement(*session_, options, log);
             shownData_ = report.data;
             run.completed = report.outcome == loader::RunReport::Outcome::Completed;
             run.samplesMeasured = report.samplesMeasured;
-            run.text = fmt::format("{} of {} samples measured, instrument time {:.1f} s{}",
-                                   report.samplesMeasured, samples, report.instrumentSeconds,
-                                   run.completed ? "" : "; " + report.errorText);
+            if (report.dataSaved) run.dataPath = options.dataPath;
+            run.text = fmt::format(
+                "{} of {} samples measured, instrument time {:.1f} s{}{}", report.samplesMeasured,
+                samples, report.instrumentSeconds, run.completed ? "" : "; " + report.errorText,
+                options.dataPath.empty() ? ""
+                : report.dataSaved       ? "; data saved to " + options.dataPath
+                                         : "; the data could NOT be saved to " + options.dataPath);
             statusBar()->showMessage(Q(run.text));
         },
         &run.text);

@@ -29,12 +29,14 @@ struct StudioOptions {
     std::string catalogue = ORVE_DEFAULT_CATALOGUE;
     bool virtualClock = false;               // screenshots and tests: the run takes no machine time
     loader::ServerCallObserver serverCalls;  // told of every instrument server call
+    std::string runsFolder;  // every run's acquisition data is saved here; empty: not saved
 };
 
 struct StudioRun {
     bool completed = false;
     std::int32_t samplesMeasured = 0;
-    std::string text;  // what the status bar showed at the end, or why nothing ran
+    std::string text;      // what the status bar showed at the end, or why nothing ran
+    std::string dataPath;  // where the run's acquisition data were saved; empty: not saved
 };
 
 class StudioWindow final : public QMainWindow {
@@ -54,7 +56,8 @@ class StudioWindow final : public QMainWindow {
     // that cannot be read keeps the page as it was. Refused during a run.
     bool SwitchLanguage(const QString& path);
     // Measures samples S1..Sn with the page's method. A second start while a
-    // run is on is refused; the module locks the page during the run.
+    // run is on is refused; the module locks the page during the run. What was
+    // measured is saved in the runs folder, also when the run fails or is stopped.
     StudioRun Measure(int samples);
     void StopRun();
     bool Running() const { return running_; }

@@ -11,6 +11,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 
+#include "platform/kvdova/acq_data_file.h"
 #include "platform/qnserver/server_factory.h"
 #include "platform/qt/stall_meter.h"
 #include "platform/qt/studio_window.h"
@@ -25,15 +26,22 @@ const std::string kExamples = std::string(ORVE_SOURCE_DIR) + "/examples/";
 class StudioWindowTest : public qttest::QtTest {
   protected:
     void SetUp() override {
+        runs_ = fs::temp_directory_path() /
+                ("studio-runs-" + std::to_string(QCoreApplication::applicationPid()));
+        fs::remove_all(runs_);
         qtview::StudioOptions options;
         options.virtualClock = true;
+        options.runsFolder = runs_.string();
         window_ = std::make_unique<qtview::StudioWindow>(options);
         window_->SetReportSink([this](const std::string& t) { reports_.push_back(t); });
         window_->Session().Host().Simulator().GetInstrument().GetTranscript().SetStream(
             &transcript_);
         window_->show();
     }
-    void TearDown() override { window_.reset(); }
+    void TearDown() override {
+        window_.reset();
+        fs::remove_all(runs_);
+    }
 
     host::KVSpread& Grid(const char* name) {
         auto grid = host::As<host::KVSpread>(window_->Session().Page().Find(name));
@@ -66,6 +74,7 @@ class StudioWindowTest : public qttest::QtTest {
         return false;
     }
 
+    fs::path runs_;
     std::unique_ptr<qtview::StudioWindow> window_;
     std::vector<std::string> reports_;
     std::ostringstream transcript_;
@@ -172,6 +181,13 @@ TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenClo
     const auto run = window_->Measure(3);
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(run.samplesMeasured, 1) << run.text;
+    // What was measured outlives the window: the run's data are in the runs folder.
+    ASSERT_FALSE(run.dataPath.empty()) << run.text;
+    EXPECT_EQ(fs::path(run.dataPath).parent_path(), runs_);
+    EXPECT_NE(run.text.find("data saved to " + run.dataPath), std::string::npos) << run.text;
+    auto stored = kvdova::LoadAcqData(run.dataPath);
+    EXPECT_EQ(stored->RunInfo().at("outcome"), "aborted by the user");
+    EXPECT_EQ(stored->RunInfo().at("sampleIds"), "S1;S2;S3");
     EXPECT_TRUE(window_->isVisible()) << "closes only once the run has returned";
     // The reader was parked and the page given back.
     EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
