@@ -43,6 +43,23 @@ void Form::SetCaption(const std::string& caption) {
     stateChanged_.Raise();
 }
 
+void Form::SetBackColor(const host::Variant& color) {
+    if (!color.IsEmpty()) {
+        std::int32_t value = 0;
+        try {
+            value = color.ToInt32();
+        } catch (const host::Error&) {
+            Raise(kErrPropertyValue, "form '{}': the back colour is no colour number", name_);
+        }
+        // 0x00BBGGRR, or a system colour with its top bit set.
+        if (value > 0xFFFFFF) {
+            Raise(kErrPropertyValue, "form '{}': {:#x} is no colour number", name_, value);
+        }
+    }
+    backColor_ = color;
+    stateChanged_.Raise();
+}
+
 void Form::SetSize(std::int32_t width, std::int32_t height) {
     CheckSize(width, height);
     width_ = width;

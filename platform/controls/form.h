@@ -14,6 +14,8 @@
 //   form and reaches the caller (let pass). A form already shown refuses.
 // - UserPressEnter / UserPressEscape click the first enabled and visible
 //   command button marked "default" / "cancel"; without one nothing happens.
+// - SetBackColor takes a colour number 0x00BBGGRR, a system colour (top bit
+//   set) or empty (the host's default); anything else is refused.
 // - SetSize (code) raises nothing; UserResize raises resize. Sizes are twips
 //   and must not be negative.
 #include <cstdint>
@@ -38,6 +40,8 @@ class Form final : public host::Form, public std::enable_shared_from_this<Form> 
     host::WindowHandle Handle() const override { return handle_; }
     std::string Caption() const override { return caption_; }
     void SetCaption(const std::string& caption) override;
+    host::Variant BackColor() const override { return backColor_; }
+    void SetBackColor(const host::Variant& color) override;
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     void SetSize(std::int32_t width, std::int32_t height) override;
@@ -61,7 +65,7 @@ class Form final : public host::Form, public std::enable_shared_from_this<Form> 
     // The owner handed to the last ShowModal; 0 before.
     host::WindowHandle Owner() const { return owner_; }
     std::int32_t ShowCount() const { return showCount_; }
-    // Any change of the form's own state (caption, size, shown).
+    // Any change of the form's own state (caption, colour, size, shown).
     void OnStateChanged(std::function<void()> listener) {
         stateChanged_.Connect(std::move(listener));
     }
@@ -73,6 +77,7 @@ class Form final : public host::Form, public std::enable_shared_from_this<Form> 
 
     std::string name_;
     std::string caption_;
+    host::Variant backColor_;
     std::int32_t width_;
     std::int32_t height_;
     host::WindowHandle handle_;

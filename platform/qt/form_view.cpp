@@ -1,5 +1,6 @@
 #include "platform/qt/form_view.h"
 
+#include <QPalette>
 #include <QResizeEvent>
 
 #include "platform/controls/form.h"
@@ -92,8 +93,22 @@ void FormView::FollowForm() noexcept {
             updateGeometry();
         }
         setWindowTitle(Q(form_->Caption()));
+        FollowColor();
     } catch (...) {
         sizing_ = false;
+    }
+}
+
+void FormView::FollowColor() {
+    if (const auto color = ColorOf(form_->BackColor())) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, *color);
+        setPalette(p);
+        setAutoFillBackground(true);
+    } else if (autoFillBackground()) {
+        // The colour was taken away: back to the palette the widget inherits.
+        setPalette(QPalette());
+        setAutoFillBackground(false);
     }
 }
 

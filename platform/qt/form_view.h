@@ -5,9 +5,9 @@
 // The views follow their models' geometry and visibility from then on; the
 // containers lie below the controls they share a container with.
 //
-// The form's size follows the model, and a person resizing the widget resizes
-// the form (UserResize). With a window registry in the context the form's
-// handle names this widget while it exists.
+// The form's size and background colour follow the model, and a person
+// resizing the widget resizes the form (UserResize). With a window registry
+// in the context the form's handle names this widget while it exists.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,6 +47,7 @@ class FormView final : public QWidget {
 
   private:
     void FollowForm() noexcept;
+    void FollowColor();
 
     std::shared_ptr<host::Form> form_;
     ViewContext context_;

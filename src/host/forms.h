@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/control.h"
+#include "host/variant.h"
 
 namespace host {
 
@@ -21,6 +22,10 @@ class ORVE_API Form {
     virtual WindowHandle Handle() const = 0;
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
+    // The background colour as a colour number 0x00BBGGRR; empty for the
+    // host's default. Setting a value that is no colour number raises.
+    virtual Variant BackColor() const = 0;
+    virtual void SetBackColor(const Variant& color) = 0;
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;
     // Resizing by code raises no notification; UserResize does.

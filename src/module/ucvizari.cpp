@@ -35,6 +35,7 @@ void EndSilently(F&& f) {
 
 std::shared_ptr<host::Form> BuildPage(host::Host& h) {
     auto form = h.Controls().CreateForm("UCVIZari", "", ui::kControlWidth, ui::kControlHeight);
+    form->SetBackColor(ui::kBackColor);
     for (const auto& desc : ui::SetupPageDescription()) form->AddControl(h.Controls().Create(desc));
     return form;
 }
@@ -127,9 +128,11 @@ void UCVIZari::DisplayPage(std::int32_t, host::VBool pLocked) {
 host::Status UCVIZari::SetupModule(std::shared_ptr<host::UserConfig> pUserCfg,
                                    std::shared_ptr<host::UserRights> pRights) {
     return proxy::Trap([&] {
-        if (!pRights) throw host::Error(host::kErrUnexpected, "SetupModule needs the user's rights");
+        if (!pRights)
+            throw host::Error(host::kErrUnexpected, "SetupModule needs the user's rights");
         createRight_ = pRights->HasRight("CProcess", "Create") ? -1 : 0;
-        if (!pUserCfg) throw host::Error(host::kErrUnexpected, "SetupModule needs the user's configuration");
+        if (!pUserCfg)
+            throw host::Error(host::kErrUnexpected, "SetupModule needs the user's configuration");
         auto settings = pUserCfg->Settings();
         noAutoClear_ = !settings->ValueOf("AutoClearResults").ToBool();
     });

@@ -43,6 +43,7 @@ std::shared_ptr<T> Get(host::Form& form, const char* name, std::int32_t index = 
 std::shared_ptr<host::Form> LoadForm() {
     auto& factory = host::CurrentHost().Controls();
     auto form = factory.CreateForm("DlgAdjust", kCaption, kAdjustWidth, kAdjustHeight);
+    form->SetBackColor(kBackColor);
     for (const auto& desc : AdjustDialogDescription()) form->AddControl(factory.Create(desc));
     return form;
 }

@@ -118,6 +118,24 @@ TEST_F(DialogFixture, FindAddAndResize) {
     EXPECT_THROW(form->UserResize(-1, 10), host::Error);
 }
 
+TEST_F(DialogFixture, BackColourIsKeptAndToldToTheViewsAndNoColourIsRefused) {
+    auto& concrete = dynamic_cast<controls::Form&>(*form);
+    int changes = 0;
+    concrete.OnStateChanged([&] { ++changes; });
+    EXPECT_TRUE(form->BackColor().IsEmpty()) << "the host's default until one is set";
+    form->SetBackColor(0xF8E4D8);
+    EXPECT_EQ(form->BackColor(), host::Variant(0xF8E4D8));
+    EXPECT_EQ(changes, 1);
+    form->SetBackColor(static_cast<std::int32_t>(0x8000000Fu));  // a system colour
+    form->SetBackColor(host::Variant());
+    EXPECT_TRUE(form->BackColor().IsEmpty());
+
+    EXPECT_THROW(form->SetBackColor("light blue"), host::Error);
+    EXPECT_THROW(form->SetBackColor(0x1000000), host::Error);
+    EXPECT_TRUE(form->BackColor().IsEmpty()) << "a refused colour changes nothing";
+    EXPECT_EQ(changes, 3);
+}
+
 TEST(PageSurface, MenusItemsPanelsAndClipboard) {
     Bench b;
     std::vector<std::string> shown;

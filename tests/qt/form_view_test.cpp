@@ -106,6 +106,23 @@ TEST_F(FormViewTest, Page_APersonsResizeResizesTheFormAndCodeResizesTheView) {
     EXPECT_EQ(resizes.size(), 1u);
 }
 
+TEST_F(FormViewTest, Form_FillsItsBackgroundWithTheFormsColourAndFollowsIt) {
+    auto form = Dialog();
+    FormView view(*form, reports_.Context());
+    EXPECT_FALSE(view.autoFillBackground()) << "no colour: the style's";
+    form->SetBackColor(ui::kBackColor);
+    EXPECT_TRUE(view.autoFillBackground());
+    EXPECT_EQ(view.palette().color(QPalette::Window), QColor(216, 228, 248));
+    form->SetBackColor(host::Variant());
+    EXPECT_FALSE(view.autoFillBackground());
+    EXPECT_NE(view.palette().color(QPalette::Window), QColor(216, 228, 248));
+
+    // Set before the view exists, the colour is there from the start.
+    form->SetBackColor(0x0000FF);
+    FormView red(*form, reports_.Context());
+    EXPECT_EQ(red.palette().color(QPalette::Window), QColor(255, 0, 0));
+}
+
 TEST_F(FormViewTest, Panel_ReportsAPressOnItsOwnSurfaceAndTheMenuClicksTheChosenItem) {
     auto form = Page();
     auto panel = host::As<host::Panel>(form->Find("PnlSetup"));

@@ -217,6 +217,7 @@ TEST_F(DlgAdjustTest, FreshDialog_StartsAtTwoTenthsWithTheLightOffAndSetupSendsN
     ui::DlgAdjust dialog;
     auto& f = dialog.Form();
     EXPECT_EQ(f.Caption(), "Adjust Reader Position");
+    EXPECT_EQ(f.BackColor(), host::Variant(0xF8E4D8));  // red 216, green 228, blue 248
     EXPECT_FALSE(dialog.Accepted());
     EXPECT_EQ(dialog.Step(), 0.2);
     EXPECT_FALSE(host::As<host::KVEntry>(f.Find("KVELampOn"))->Value().ToBool());
