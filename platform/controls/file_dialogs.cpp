@@ -154,6 +154,12 @@ std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
         path += "." + defExt;
 
     std::error_code ec;
+    if ((request.flags & kPathMustExist) != 0) {
+        const std::filesystem::path folder =
+            path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+        if (!std::filesystem::is_directory(folder, ec))
+            return Fail("the folder '" + folder.string() + "' does not exist");
+    }
     if ((request.flags & kOverwritePrompt) != 0 && std::filesystem::exists(path, ec)) {
         shown.askedToReplace = true;
         if (!replaceExisting_) return 0;  // the person keeps the file: cancel

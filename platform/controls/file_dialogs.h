@@ -9,6 +9,8 @@
 //   an answer may pick another entry, which is written back to the request;
 // - a relative answer is taken inside the request's initial directory;
 // - a name without an extension gets the default extension;
+// - with the path-must-exist flag an answer in a folder that does not exist
+//   is refused (a failure naming the folder);
 // - with the overwrite-prompt flag an existing file asks the person, whose
 //   answer is configurable (default: refuse, which cancels the dialog);
 // - with the hook flag the hook is called with WM_INITDIALOG on a child of the
@@ -16,8 +18,7 @@
 // - the chosen path must leave room for its NUL in the file buffer.
 //
 // A request the dialog cannot honour makes it fail like a cancel (0); the
-// reason is kept in LastFailure(). Whether the chosen directory exists is
-// found out by whoever writes the file.
+// reason is kept in LastFailure().
 #include <cstdint>
 #include <map>
 #include <optional>

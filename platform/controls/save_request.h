@@ -11,6 +11,7 @@
 namespace controls::request {
 
 inline constexpr std::uint32_t kOverwritePrompt = 0x2;
+inline constexpr std::uint32_t kPathMustExist = 0x800;
 inline constexpr std::uint32_t kEnableHook = 0x20;
 inline constexpr std::uint32_t kShortRequestSize = 76;
 inline constexpr std::uint32_t kLongRequestSize = 88;

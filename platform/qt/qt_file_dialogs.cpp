@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include "platform/controls/save_request.h"
 #include "platform/qt/view_support.h"
@@ -33,6 +35,38 @@ QString NameFilter(const std::string& description, const std::string& pattern) {
     return text.isEmpty() ? QLatin1Char('(') + patterns + QLatin1Char(')')
                           : text + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
+
+// The save dialog. With the path-must-exist flag a path in a folder that does
+// not exist is no choice: the person is told which folder is missing and the
+// dialog stays open to choose again or cancel.
+class SaveDialog final : public QFileDialog {
+  public:
+    SaveDialog(QWidget* owner, const QString& title, bool pathMustExist)
+        : QFileDialog(owner, title), pathMustExist_(pathMustExist) {}
+
+    void accept() override {
+        if (pathMustExist_) {
+            const QStringList chosen = selectedFiles();
+            if (!chosen.isEmpty() && !chosen.front().isEmpty()) {
+                const QFileInfo file(chosen.front());
+                const QString folder = file.absolutePath();
+                // A folder typed as the name is the dialog's to open.
+                if (!file.isDir() && !QFileInfo(folder).isDir()) {
+                    QMessageBox::warning(
+                        this, windowTitle(),
+                        QStringLiteral(
+                            "The folder %1 does not exist.\nChoose a folder that exists.")
+                            .arg(QDir::toNativeSeparators(folder)));
+                    return;
+                }
+            }
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    bool pathMustExist_;
+};
 
 // Calls the request's hook once the dialog has been placed, with a child of
 // the dialog registered for the call, as the platform does on WM_INITDIALOG.
@@ -108,7 +142,8 @@ std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
     const bool hooked = (request.flags & kEnableHook) != 0;
     if (hooked && request.hook == nullptr) return Fail("the hook flag is set without a hook");
 
-    QFileDialog dialog(windows_.Widget(request.owner), Q(UpToNul(request.title)));
+    SaveDialog dialog(windows_.Widget(request.owner), Q(UpToNul(request.title)),
+                      (request.flags & kPathMustExist) != 0);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

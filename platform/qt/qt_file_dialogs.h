@@ -8,6 +8,8 @@
 //   and the one the person ends with is written back to the request;
 // - the proposed file name, the initial directory and the title are shown;
 // - a name typed without an extension gets the default extension;
+// - with the path-must-exist flag a path in a folder that does not exist is
+//   refused with a warning naming the folder, and the person chooses again;
 // - with the overwrite-prompt flag an existing file asks before it is chosen;
 // - with the hook flag the hook is called with WM_INITDIALOG on a child of
 //   the dialog window once the dialog is placed, so it can centre the dialog

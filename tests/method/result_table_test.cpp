@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "platform/controls/kv_spread.h"
 #include "platform/kvdova/documents.h"
@@ -224,10 +225,21 @@ TEST_F(ResultTableTest, SaveRequest_ExportsOneLinePerSample) {
 TEST_F(ResultTableTest, SaveRequest_FailedSaveShowsAMessageAndWritesNoFile) {
     SetPositions(1);
     table_.LoadAcqData(Data(1, 0, 1));
+    // A folder that does not exist is the dialog's to refuse: no choice, no export.
     host_->dialogs.AnswerPath((dir_ / "missing" / "plate.txt").string());
     result_.UserSaveRequest();
-    EXPECT_NE(host_->progress.LastMessage(), "");
+    EXPECT_NE(host_->dialogs.LastFailure().find("missing"), std::string::npos);
+    EXPECT_EQ(host_->progress.LastMessage(), "");
     EXPECT_TRUE(fs::is_empty(dir_));
+
+    // The chosen name is a folder: the export fails and says so.
+    fs::create_directory(dir_ / "plate.txt");
+    host_->dialogs.SetReplaceExisting(true);
+    host_->dialogs.AnswerPath((dir_ / "plate.txt").string());
+    result_.UserSaveRequest();
+    EXPECT_NE(host_->progress.LastMessage(), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_directory(dir_ / "plate.txt"));
 }
 
 }  // namespace

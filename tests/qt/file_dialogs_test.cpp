@@ -4,6 +4,9 @@
 #include <fstream>
 
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
 
 #include "host/context.h"
 #include "qt/qt_support.h"
@@ -106,6 +109,48 @@ TEST_F(QtFileDialogsTest, Request_ThePersonsFilterIsWrittenBackAndOverwriteFollo
     EXPECT_EQ(ui::TrimAtNul(request.file), Path("run.csv"));
     EXPECT_EQ(request.filterIndex, 1u);
     EXPECT_EQ(request.file.substr(request.fileOffset, 7), "run.csv");
+}
+
+TEST_F(QtFileDialogsTest, Request_AFolderThatIsNotThereIsRefusedWithAWarningAndAskedAgain) {
+    const fs::path missing = dir_ / "missing";
+    auto request = Request("(*.txt)\0*.txt\0\0"s, ui::kOfnPathMustExist);
+    QString warning;
+    bool askedAgain = false;
+    qttest::WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText("missing/plate");
+        qttest::WhenModal([&warning, &askedAgain](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            warning = message->text();
+            // Once the warning is read, the person cancels the dialog.
+            qttest::WhenModal([&askedAgain](QWidget* again) {
+                askedAgain = qobject_cast<QFileDialog*>(again) != nullptr;
+                qobject_cast<QDialog*>(again)->reject();
+            });
+            message->accept();
+        });
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    EXPECT_EQ(Dialogs().GetSaveFileNameA(request), 0);
+    EXPECT_TRUE(warning.contains(QString::fromStdString(missing.string())))
+        << warning.toStdString();
+    EXPECT_TRUE(askedAgain);
+    EXPECT_TRUE(Dialogs().LastFailure().empty());  // the person cancelled
+    EXPECT_EQ(request.file, std::string(512, '\0'));
+
+    // Without the flag the same answer is the choice.
+    qttest::WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("missing/plate");
+        Accept(dialog);
+    });
+    auto unchecked = Request("(*.txt)\0*.txt\0\0"s);
+    ASSERT_EQ(Dialogs().GetSaveFileNameA(unchecked), 1);
+    EXPECT_EQ(ui::TrimAtNul(unchecked.file), (missing / "plate.txt").string());
 }
 
 TEST_F(QtFileDialogsTest, Request_ThatCannotBeHonouredFailsWithoutADialog) {
