@@ -11,7 +11,8 @@ CommandButtonView::CommandButtonView(std::shared_ptr<host::CommandButton> model,
     : ControlView(model, std::move(context), parent),
       command_(std::move(model)),
       button_(new QPushButton(this)) {
-    // Enter and Esc belong to the form, which clicks its default and cancel buttons.
+    // Enter and Esc belong to the form's dialog, which clicks the focused, the
+    // default or the cancel button.
     button_->setAutoDefault(false);
     connect(button_, &QPushButton::clicked, this,
             [this] { Guard(Context(), [this] { command_->UserClick(); }); });

@@ -4,8 +4,10 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/command_button_view.h"
 #include "platform/qt/form_view.h"
 #include "platform/qt/view_support.h"
 #include "platform/qt/window_registry.h"
@@ -35,6 +37,13 @@ void FormDialog::FollowForm() noexcept {
     }
 }
 
+QPushButton* FormDialog::FocusedCommandButton() const {
+    for (QWidget* w = focusWidget(); w != nullptr && w != this; w = w->parentWidget()) {
+        if (auto* view = qobject_cast<CommandButtonView*>(w)) return view->Button();
+    }
+    return nullptr;
+}
+
 void FormDialog::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool plain = event->modifiers() == Qt::NoModifier ||
@@ -46,6 +55,12 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
     }
     if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         event->accept();
+        // A command button with the focus takes Enter itself; only elsewhere
+        // does Enter mean the default button.
+        if (QPushButton* focused = FocusedCommandButton()) {
+            if (focused->isEnabled()) focused->click();
+            return;
+        }
         Guard(context_, [this] { form_.UserPressEnter(); });
         return;
     }

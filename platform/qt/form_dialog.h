@@ -1,7 +1,8 @@
 #pragma once
-// A form shown as a modal dialog. Enter clicks the form's default command
-// button, Esc its cancel button, and closing the window is the form's
-// UserClose; the dialog ends as soon as the form is hidden, by whatever hid it.
+// A form shown as a modal dialog. Enter clicks the command button that has
+// the focus, and the form's default command button when none has; Esc clicks
+// the cancel button, and closing the window is the form's UserClose. The
+// dialog ends as soon as the form is hidden, by whatever hid it.
 #include <memory>
 
 #include <QDialog>
@@ -9,6 +10,8 @@
 #include "host/forms.h"
 #include "platform/controls/form.h"
 #include "platform/qt/view_context.h"
+
+class QPushButton;
 
 namespace qtview {
 
@@ -30,6 +33,7 @@ class FormDialog final : public QDialog {
 
   private:
     void FollowForm() noexcept;
+    QPushButton* FocusedCommandButton() const;
 
     host::Form& form_;
     ViewContext context_;

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -16,8 +20,10 @@
 #include "platform/loader/host_session.h"
 #include "platform/qnserver/server_factory.h"
 #include "platform/qt/command_button_view.h"
+#include "platform/qt/entry_view.h"
 #include "platform/qt/form_dialog.h"
 #include "platform/qt/form_view.h"
+#include "platform/qt/option_button_view.h"
 #include "platform/qt/pic_button_view.h"
 #include "platform/qt/spread_table_model.h"
 #include "platform/qt/spread_view.h"
@@ -88,20 +94,39 @@ class AdjustScenarioTest : public qttest::QtTest {
     // In the open dialog: presses the arrows (1 left, 2 up, 3 right, 4 down), then ends it.
     void InDialog(std::vector<int> arrows, const char* end) {
         qttest::WhenModal([arrows, end](QWidget* dialog) {
-            for (int index : arrows) {
-                auto* arrow = dialog->findChild<qtview::PicButtonView*>(
-                    QString("KVPAlignWPR(%1)").arg(index));
-                ASSERT_NE(arrow, nullptr);
-                QTest::mouseClick(arrow->Button(), Qt::LeftButton);
-            }
-            auto* button = dialog->findChild<qtview::CommandButtonView*>(end);
-            ASSERT_NE(button, nullptr);
-            QTest::mouseClick(button->Button(), Qt::LeftButton);
+            for (int index : arrows) Press(dialog, index);
+            QTest::mouseClick(Button(dialog, end), Qt::LeftButton);
         });
+    }
+    static void Press(QWidget* dialog, int arrow) {
+        auto* view =
+            dialog->findChild<qtview::PicButtonView*>(QString("KVPAlignWPR(%1)").arg(arrow));
+        ASSERT_NE(view, nullptr) << arrow;
+        QTest::mouseClick(view->Button(), Qt::LeftButton);
+    }
+    static QPushButton* Button(QWidget* dialog, const char* name) {
+        auto* view = dialog->findChild<qtview::CommandButtonView*>(name);
+        EXPECT_NE(view, nullptr) << name;
+        return view != nullptr ? view->Button() : nullptr;
+    }
+    static qtview::EntryView* Entry(QWidget* dialog, const char* name) {
+        auto* view = dialog->findChild<qtview::EntryView*>(name);
+        EXPECT_NE(view, nullptr) << name;
+        return view;
+    }
+    // Commands sent to the instrument since the last call.
+    std::vector<std::string> Sent() {
+        std::vector<std::string> lines;
+        std::istringstream in(transcript_.str().substr(consumed_));
+        consumed_ = transcript_.str().size();
+        for (std::string l; std::getline(in, l);)
+            if (l.rfind("> ", 0) == 0) lines.push_back(l.substr(2));
+        return lines;
     }
 
     std::shared_ptr<qttest::QtTestHost> host_;
     std::ostringstream transcript_;
+    std::size_t consumed_ = 0;
     qttest::Reports reports_;
     std::shared_ptr<host::IUCVIZari> control_;
     std::unique_ptr<qtview::FormView> page_;
@@ -144,6 +169,35 @@ TEST_F(AdjustScenarioTest, AdjustPos_CancelLeavesTheRowWhileTheReaderStaysMoved)
     EXPECT_EQ(Value(1, 1), 10.0);
     EXPECT_EQ(Value(2, 1), 10.0);
     EXPECT_NE(transcript_.str().find("> SetM WPR.POS=9.8;9.8"), std::string::npos);
+}
+
+TEST_F(AdjustScenarioTest, AdjustPos_EnterClicksTheFocusedCommandButtonAndElsewhereOk) {
+    using Commands = std::vector<std::string>;
+    SelectRow(1);
+    Sent();
+    // Enter on "Cancel" is "Cancel", although "OK" is the default button.
+    qttest::WhenModal([](QWidget* dialog) {
+        Press(dialog, 3);
+        QPushButton* cancel = Button(dialog, "CancelButton");
+        cancel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(cancel, Qt::Key_Return);
+    });
+    Click("KVPAdjust");
+    EXPECT_EQ(Sent(), Commands{"SetM WPR.POS=10.2;10.0"});
+    EXPECT_EQ(Value(1, 1), 10.0);
+    EXPECT_EQ(Value(2, 1), 10.0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    // Enter in a coordinate entry is the default button's: the row takes the move.
+    qttest::WhenModal([](QWidget* dialog) {
+        Press(dialog, 1);
+        QLineEdit* x = Entry(dialog, "KVEPosX")->LineEdit();
+        x->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(x, Qt::Key_Return);
+    });
+    Click("KVPAdjust");
+    EXPECT_EQ(Value(1, 1), 10.0 - 0.2);
+    EXPECT_TRUE(reports_.texts.empty());
 }
 
 }  // namespace
