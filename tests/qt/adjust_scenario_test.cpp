@@ -200,4 +200,92 @@ TEST_F(AdjustScenarioTest, AdjustPos_EnterClicksTheFocusedCommandButtonAndElsewh
     EXPECT_TRUE(reports_.texts.empty());
 }
 
+TEST_F(AdjustScenarioTest, AdjustPos_UpAtFiveMillimetresSendsMinusTwoUnlimited) {
+    Type(2, 1, "3");
+    SelectRow(1);
+    Sent();
+    QString shownY;
+    bool stayedOpen = false;
+    qttest::WhenModal([&](QWidget* dialog) {
+        auto* five = dialog->findChild<qtview::OptionButtonView*>("OptStep(3)");
+        ASSERT_NE(five, nullptr);
+        QTest::mouseClick(five->Button(), Qt::LeftButton, {}, QPoint(4, 4));
+        Press(dialog, 2);
+        shownY = Entry(dialog, "KVEPosY")->LineEdit()->text();
+        stayedOpen = dialog->isVisible();  // the stage refuses; the dialog does not
+        QTest::mouseClick(Button(dialog, "OKButton"), Qt::LeftButton);
+    });
+    Click("KVPAdjust");
+    EXPECT_EQ(Sent(), std::vector<std::string>{"SetM WPR.POS=10.0;-2.0"});
+    EXPECT_EQ(shownY, "-2.000000");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_FALSE(host_->statusTexts.empty());
+    EXPECT_NE(host_->statusTexts.back().find("outside"), std::string::npos)
+        << host_->statusTexts.back();
+    EXPECT_EQ(Value(2, 1), -2.0);
+    EXPECT_EQ(Value(1, 1), 10.0);
+}
+
+TEST_F(AdjustScenarioTest, AdjustPos_WhiteLightOnSendsExWlThenLampAndOffSendsNothing) {
+    SelectRow(1);
+    Sent();
+    std::vector<std::string> onSent, offSent;
+    qttest::WhenModal([this, &onSent, &offSent](QWidget* dialog) {
+        QCheckBox* light = Entry(dialog, "KVELampOn")->CheckBox();
+        EXPECT_FALSE(light->isChecked()) << "each dialog starts with the light off";
+        QTest::mouseClick(light, Qt::LeftButton, {}, QPoint(6, light->height() / 2));
+        EXPECT_TRUE(light->isChecked());
+        onSent = Sent();
+        QTest::mouseClick(light, Qt::LeftButton, {}, QPoint(6, light->height() / 2));
+        EXPECT_FALSE(light->isChecked());
+        offSent = Sent();
+        QTest::mouseClick(Button(dialog, "CancelButton"), Qt::LeftButton);
+    });
+    Click("KVPAdjust");
+    EXPECT_EQ(onSent, (std::vector<std::string>{"Set ExWl=0", "Set Lamp=On"}));
+    EXPECT_TRUE(offSent.empty()) << offSent.front();
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(AdjustScenarioTest, AdjustPos_NoRowOpensNothingAndAnEmptyRowOpensAtTheOrigin) {
+    // No row selected: the button is disabled; pressed anyway, no dialog opens.
+    auto& surface = control_->Surface();
+    ASSERT_LE(host::As<host::KVSpread>(surface.Find("KVSScan"))->ActiveRow(), 0);
+    surface.Find("KVPAdjust")->SetEnabled(true);
+    int opened = 0;
+    host_->Reference().Factory().SetModalRunner([&opened](host::Form&) { ++opened; });
+    Click("KVPAdjust");
+    EXPECT_EQ(opened, 0);
+    host_->Reference().Factory().SetModalRunner(qtview::ModalDialogRunner(Context()));
+
+    // "Insert Pos" on row 1 puts an empty row at the top; its dialog starts at 0, 0.
+    SelectRow(1);
+    Click("KVPAddPos");
+    ASSERT_EQ(grid_->TableModel()->rowCount(), 2);
+    SelectRow(1);
+    Sent();
+    QString x, y;
+    QColor background;
+    qttest::WhenModal([&](QWidget* dialog) {
+        x = Entry(dialog, "KVEPosX")->LineEdit()->text();
+        y = Entry(dialog, "KVEPosY")->LineEdit()->text();
+        auto* form = qobject_cast<qtview::FormDialog*>(dialog);
+        ASSERT_NE(form, nullptr);
+        if (form->Content()->autoFillBackground())
+            background = form->Content()->palette().color(QPalette::Window);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    Click("KVPAdjust");
+    EXPECT_EQ(x, "0.000000");
+    EXPECT_EQ(y, "0.000000");
+    EXPECT_FALSE(Cell(1, 1).data(SpreadTableModel::kValueRole).isValid());
+    EXPECT_EQ(Value(1, 2), 10.0);
+    EXPECT_TRUE(Sent().empty());
+
+    // The dialog and the page wear the page's colour: red 216, green 228, blue 248.
+    EXPECT_EQ(background, QColor(216, 228, 248));
+    EXPECT_TRUE(page_->autoFillBackground());
+    EXPECT_EQ(page_->palette().color(QPalette::Window), QColor(216, 228, 248));
+}
+
 }  // namespace
