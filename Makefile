@@ -46,5 +46,5 @@ clean:
 # A picture of the desktop host after a simulated 96-well run of 3 samples.
 screenshot: build
 	QT_QPA_PLATFORM=offscreen build/dev/bin/orvevizari-studio --method examples/plate-96.json \
-	    --demo-run 3 --screenshot docs/studio.png
+	    --demo-run 3 --runs demo-out/runs --screenshot docs/studio.png
 	@echo "wrote docs/studio.png"
