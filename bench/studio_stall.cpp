@@ -1,8 +1,9 @@
 // How long the desktop host's event loop is held up during a real-time run
 // of the simulated instrument. A timer ticks every 5 ms; the longest gap
 // between two ticks, less the time spent inside synchronous instrument
-// commands (which block by design), must stay at or under 50 ms. The
-// synchronous commands are reported apart: the longest and their total.
+// commands (which block by design), is the figure; the target is 50 ms at
+// most, and a run over it is reported as an error. The synchronous commands
+// are reported apart: the longest and their total.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -54,6 +55,8 @@ void BM_StudioRealTimeRun(benchmark::State& state) {
         report = meter.Report();
     }
     if (!completed) state.SkipWithError("the run did not complete");
+    if (report.longestStall > 0.050)
+        state.SkipWithError("the event loop stalled for more than 50 ms");
     state.counters["longest_stall_ms"] = report.longestStall * 1000.0;
     state.counters["stall_at_s"] = report.longestStallAt;
     state.counters["longest_synch_ms"] = report.longestBlocked * 1000.0;

@@ -71,8 +71,9 @@ int Measure(const Common& common) {
                              report.instrumentSeconds);
     if (!run.outPath.empty()) {
         const std::string table = loader::ResultTableFile(run.outPath);
-        std::cout << (report.tableSaved ? "result table: " + table
-                                        : "result table NOT saved: " + table)
+        std::cout << (report.tableSaved
+                          ? "result table: " + table
+                          : "result table NOT saved: " + table + ": " + report.tableError)
                   << "\n";
     }
     if (!run.dataPath.empty()) {
@@ -105,11 +106,10 @@ int ShowResults(const Common& common) {
             std::cout << loader::ResultTableText(session);
             return kExitOk;
         }
-        if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite)) {
+        std::string why;
+        if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
             std::cerr << "orvevizari: the result table was not saved to "
-                      << loader::ResultTableFile(gArgs.out)
-                      << (gArgs.overwrite ? "" : " (it may exist already; give --overwrite)")
-                      << "\n";
+                      << loader::ResultTableFile(gArgs.out) << ": " << why << "\n";
             return kExitFailed;
         }
         std::cout << "result table: " << loader::ResultTableFile(gArgs.out) << "\n";

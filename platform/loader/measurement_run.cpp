@@ -1,9 +1,12 @@
 #include "platform/loader/measurement_run.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
@@ -138,7 +141,8 @@ std::string ResultTableFile(const std::string& path) {
     return path + ".txt";
 }
 
-bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite) {
+bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite,
+                     std::string* why) {
     auto& dialogs = session.Host().HeadlessDialogs();
     dialogs.SetReplaceExisting(overwrite);
     dialogs.AnswerPath(fs::absolute(path).string());
@@ -148,9 +152,23 @@ bool SaveResultTable(HostSession& session, const std::string& path, bool overwri
     std::error_code ec;
     auto writtenBefore =
         fs::exists(file, ec) ? fs::last_write_time(file, ec) : fs::file_time_type{};
+    const bool existed = fs::exists(file, ec);
     ResultGrid(session).UserSaveRequest();
-    bool written = fs::exists(file, ec) && fs::last_write_time(file, ec) != writtenBefore;
-    return written && console.LastMessage() == before;
+    const bool written = fs::exists(file, ec) && fs::last_write_time(file, ec) != writtenBefore;
+    const bool quiet = console.LastMessage() == before;
+    if (written && quiet) return true;
+    if (why != nullptr) {
+        if (!dialogs.LastFailure().empty()) {
+            *why = dialogs.LastFailure();
+        } else if (!quiet) {
+            *why = console.LastMessage();
+        } else if (existed && !overwrite) {
+            *why = "it exists already; give --overwrite to replace it";
+        } else {
+            *why = "the table was not written";
+        }
+    }
+    return false;
 }
 
 std::string ResultTableText(HostSession& session) {
@@ -269,7 +287,8 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
             break;
     }
     // What was measured is saved whatever the outcome.
-    if (!o.outPath.empty()) report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite);
+    if (!o.outPath.empty())
+        report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite, &report.tableError);
     std::error_code ec;
     if (!o.dataPath.empty() && !o.overwrite && fs::exists(o.dataPath, ec)) {
         // It appeared during the run: the check before it found nothing there.
@@ -295,10 +314,21 @@ std::string NewRunDataPath(const std::string& folder) {
         Refuse(fmt::format("cannot make the folder '{}' for run data: {}", folder,
                            ec ? ec.message() : "not a folder"));
     const std::string stem = UtcNow("Run-%Y%m%d-%H%M%S");
-    fs::path path = fs::path(folder) / (stem + ".json");
-    for (int n = 2; fs::exists(path, ec); ++n)
-        path = fs::path(folder) / fmt::format("{}-{}.json", stem, n);
-    return path.string();
+    for (int n = 1; n < 1000; ++n) {
+        const fs::path path =
+            fs::path(folder) / (n == 1 ? stem + ".json" : fmt::format("{}-{}.json", stem, n));
+        // Created empty, exclusively: a second program asking in the same second gets another.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return path.string();
+        }
+        if (errno != EEXIST)
+            Refuse(fmt::format("cannot make a run data file in '{}': {}", folder,
+                               std::strerror(errno)));
+    }
+    Refuse(fmt::format("cannot make a run data file in '{}': every name for {} is taken", folder,
+                       stem));
 }
 
 std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,

@@ -29,6 +29,7 @@ struct RunReport {
     std::string errorText;
     double instrumentSeconds = 0.0;  // instrument time the run took (on the host's clock)
     bool tableSaved = false;
+    std::string tableError;  // why the table was not saved
     bool dataSaved = false;
     std::shared_ptr<host::AcqData> data;  // what the run measured, whatever its outcome
 };
@@ -40,8 +41,9 @@ struct RunReport {
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
 
 // A new file for a run's acquisition data in folder, named after the time
-// (Run-YYYYMMDD-HHMMSS.json, with -2, -3... when taken); the folder is made
-// when missing. Raises host::Error when it cannot be made.
+// (Run-YYYYMMDD-HHMMSS.json, with -2, -3... when taken) and reserved by
+// creating it empty; the run then replaces it (RunOptions::overwrite). The
+// folder is made when missing. Raises host::Error when either cannot be made.
 std::string NewRunDataPath(const std::string& folder);
 
 // Loads stored acquisition data and shows it through the control: the method
@@ -57,7 +59,9 @@ std::string ResultTableText(HostSession& session);
 std::string ResultTableFile(const std::string& path);
 
 // Saves the result table as a person does: the grid's save request with the
-// save dialog answering path. Returns false (and leaves no file) on failure.
-bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite);
+// save dialog answering path. Returns false (and leaves no file) on failure,
+// with the reason in why when given.
+bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite,
+                     std::string* why = nullptr);
 
 }  // namespace loader

@@ -11,7 +11,9 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTemporaryFile>
 
+#include <filesystem>
 #include <sstream>
 
 #include <fmt/format.h>
@@ -211,35 +213,59 @@ StudioRun StudioWindow::Measure(int samples) {
             if (w.closeWhenDone_) QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
         }
     } done{*this};
+    // The run reads its method from a file: next to the run's data, which keeps
+    // it, or a temporary one. A data file reserved but never written goes again.
+    struct Files {
+        std::string data, method;
+        bool keepMethod = false;
+        ~Files() {
+            std::error_code ec;
+            if (!method.empty() && !keepMethod) std::filesystem::remove(method, ec);
+            if (!data.empty() && std::filesystem::file_size(data, ec) == 0 && !ec)
+                std::filesystem::remove(data, ec);
+        }
+    } files;
     Attempt(
         [&] {
             auto method = session_->Host().NewMethodObject();
             session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-            // The run reads its method from a file, as a stored run names it.
-            const std::string path =
-                S(QDir::tempPath() + "/orvevizari-studio-method-" +
-                  QString::number(QCoreApplication::applicationPid()) + ".json");
-            kvdova::SaveMethod(*method, path);
             loader::RunOptions options;
-            options.methodPath = path;
+            if (!options_.runsFolder.empty()) {
+                files.data = loader::NewRunDataPath(options_.runsFolder);
+                const QFileInfo data(Q(files.data));
+                files.method = S(data.path() + "/" + data.completeBaseName() + ".method.json");
+                files.keepMethod = true;
+                options.dataPath = files.data;
+                options.dataId = S(data.completeBaseName());
+                options.overwrite = true;  // the reservation
+            } else {
+                QTemporaryFile temporary(QDir::tempPath() + "/orvevizari-method-XXXXXX.json");
+                if (!temporary.open())
+                    throw host::Error(host::kErrUnexpected,
+                                      "cannot make a temporary file for the run's method: " +
+                                          S(temporary.errorString()));
+                files.method = S(temporary.fileName());
+                temporary.setAutoRemove(false);
+            }
+            kvdova::SaveMethod(*method, files.method);
+            options.methodPath = files.method;
             for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
             options.progress = false;
-            if (!options_.runsFolder.empty()) {
-                options.dataPath = loader::NewRunDataPath(options_.runsFolder);
-                options.dataId = QFileInfo(Q(options.dataPath)).completeBaseName().toStdString();
-            }
             std::ostringstream log;
             auto report = loader::RunMeasurement(*session_, options, log);
             shownData_ = report.data;
             run.completed = report.outcome == loader::RunReport::Outcome::Completed;
             run.samplesMeasured = report.samplesMeasured;
             if (report.dataSaved) run.dataPath = options.dataPath;
+            std::string why = log.str();
+            while (!why.empty() && why.back() == '\n') why.pop_back();
             run.text = fmt::format(
                 "{} of {} samples measured, instrument time {:.1f} s{}{}", report.samplesMeasured,
                 samples, report.instrumentSeconds, run.completed ? "" : "; " + report.errorText,
                 options.dataPath.empty() ? ""
-                : report.dataSaved       ? "; data saved to " + options.dataPath
-                                         : "; the data could NOT be saved to " + options.dataPath);
+                : report.dataSaved
+                    ? "; data saved to " + options.dataPath
+                    : "; the data could NOT be saved to " + options.dataPath + ": " + why);
             statusBar()->showMessage(Q(run.text));
         },
         &run.text);
@@ -288,7 +314,10 @@ bool StudioWindow::SwitchLanguage(const QString& path) {
         (void)kvbase::Catalog::Load(S(path));
         auto method = session_->Host().NewMethodObject();
         session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        // The new page gets the method and the results the old one showed.
+        // The new page gets the method and the results the old one showed. An
+        // edit of the positions empties the table: those results are gone then.
+        auto results = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
+        if (!results || results->RowCount() == 0) shownData_.reset();
         auto restore = [&] {
             session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
             if (shownData_)

@@ -176,6 +176,17 @@ TEST_F(MethodCli, MeasureAndShowNameTheTableFileTheyWrote) {
     EXPECT_NE(show.output.find("result table: " + Path("again.txt")), std::string::npos)
         << show.output;
     EXPECT_TRUE(fs::exists(Path("again.txt")));
+
+    // Refusals say why.
+    const CliRun again =
+        Cli("results show " + Path("run.json") + " --quiet --out " + Path("again"));
+    EXPECT_NE(again.exit, 0);
+    EXPECT_NE(again.output.find("exists already; give --overwrite"), std::string::npos)
+        << again.output;
+    const CliRun nowhere =
+        Cli("results show " + Path("run.json") + " --quiet --out " + Path("none/x.txt"));
+    EXPECT_NE(nowhere.exit, 0);
+    EXPECT_NE(nowhere.output.find("does not exist"), std::string::npos) << nowhere.output;
 }
 
 }  // namespace

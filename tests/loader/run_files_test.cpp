@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(RunDataPath, MakesTheFolderAndNeverNamesATakenFile) {
+TEST(RunDataPath, MakesTheFolderAndReservesAFileNoOneElseGets) {
     const fs::path folder =
         fs::temp_directory_path() / ("run-files-" + std::to_string(::getpid())) / "runs";
     fs::remove_all(folder.parent_path());
@@ -21,10 +21,12 @@ TEST(RunDataPath, MakesTheFolderAndNeverNamesATakenFile) {
     EXPECT_EQ(fs::path(first).parent_path(), folder);
     EXPECT_EQ(fs::path(first).filename().string().rfind("Run-", 0), 0u);
     EXPECT_EQ(fs::path(first).extension(), ".json");
-    std::ofstream(first) << "{}";
+    // Reserved empty at once: the next one, even within the same second, is another file.
+    EXPECT_TRUE(fs::exists(first));
+    EXPECT_EQ(fs::file_size(first), 0u);
     const std::string second = loader::NewRunDataPath(folder.string());
     EXPECT_NE(second, first);
-    EXPECT_FALSE(fs::exists(second));
+    EXPECT_TRUE(fs::exists(second));
 
     // A file where the folder should be: refused with its name.
     const fs::path blocked = folder / "blocked";

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 
 #include "platform/kvdova/acq_data_file.h"
@@ -114,6 +114,11 @@ TEST_F(StudioWindowTest, ALanguageSwitchAfterARunKeepsItsResultsInTheTable) {
     ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-de.json")))
         << (reports_.empty() ? "" : reports_.back());
     EXPECT_EQ(table(), before);
+    // An edit of the positions empties the table; a switch does not bring the old results back.
+    Grid("KVSScan").UserEditCell(3, 1, host::Variant(490.0));
+    ASSERT_EQ(Grid("KVSResult").RowCount(), 0);
+    ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-en.json")));
+    EXPECT_EQ(Grid("KVSResult").RowCount(), 0);
     // A new method starts an empty table, which a later switch keeps empty.
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
     ASSERT_TRUE(window_->SwitchLanguage(QString::fromStdString(kExamples + "catalogue-en.json")));
@@ -124,12 +129,14 @@ TEST_F(StudioWindowTest, AnUnreadableCatalogueLeavesThePageAndItsMethod) {
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
     const auto before = Positions();
     QWidget* page = window_->Page();
-    const fs::path bad = fs::temp_directory_path() / "studio-bad-catalogue.json";
+    const fs::path bad =
+        runs_.parent_path() /
+        ("studio-bad-catalogue-" + std::to_string(QCoreApplication::applicationPid()) + ".json");
     std::ofstream(bad) << "{\"version\": 1, \"texts\": [";
 
     EXPECT_FALSE(window_->SwitchLanguage(QString::fromStdString(bad.string())));
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_NE(reports_[0].find("studio-bad-catalogue.json"), std::string::npos) << reports_[0];
+    EXPECT_NE(reports_[0].find(bad.filename().string()), std::string::npos) << reports_[0];
     EXPECT_EQ(window_->Page(), page);
     EXPECT_TRUE(ButtonShows("Insert Pos"));
     EXPECT_EQ(Positions(), before);
@@ -185,7 +192,10 @@ TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenClo
     ASSERT_FALSE(run.dataPath.empty()) << run.text;
     EXPECT_EQ(fs::path(run.dataPath).parent_path(), runs_);
     EXPECT_NE(run.text.find("data saved to " + run.dataPath), std::string::npos) << run.text;
+    const fs::path method = fs::path(run.dataPath).replace_extension(".method.json");
+    EXPECT_TRUE(fs::exists(method)) << "the method the run used lies beside its data";
     auto stored = kvdova::LoadAcqData(run.dataPath);
+    EXPECT_EQ(stored->RunInfo().at("methodFile"), method.string());
     EXPECT_EQ(stored->RunInfo().at("outcome"), "aborted by the user");
     EXPECT_EQ(stored->RunInfo().at("sampleIds"), "S1;S2;S3");
     EXPECT_TRUE(window_->isVisible()) << "closes only once the run has returned";
