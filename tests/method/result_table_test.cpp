@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <fmt/format.h>
+
 #include "platform/controls/kv_spread.h"
 #include "platform/kvdova/documents.h"
 #include "ui/fake_host.h"
@@ -30,8 +32,8 @@ std::shared_ptr<host::ResultRecord> Reading(double intensity) {
 std::shared_ptr<host::AcqData> Data(int n1, int n2, int positions) {
     auto data = kvdova::NewAcqData();
     data->SetText("Run1");
-    for (int s = 1; s <= n1; ++s) data->AddItem(ItemGroup::Type1, s, "S" + std::to_string(s));
-    for (int s = 1; s <= n2; ++s) data->AddItem(ItemGroup::Other, s, "C" + std::to_string(s));
+    for (int s = 1; s <= n1; ++s) data->AddItem(ItemGroup::Type1, s, fmt::format("S{}", s));
+    for (int s = 1; s <= n2; ++s) data->AddItem(ItemGroup::Other, s, fmt::format("C{}", s));
     for (int p = 1; p <= positions; ++p) {
         for (int s = 1; s <= n1; ++s) data->AddResult(s, p, 1, *Reading(100 * s + p), 0);
         for (int s = 1; s <= n2; ++s) data->AddResult(s, p, 2, *Reading(1000 * s + p), 0);
