@@ -22,6 +22,7 @@
 #include "platform/kvbase/decimal_text.h"
 #include "platform/kvdova/documents.h"
 #include "platform/kvdova/method_object.h"
+#include "platform/loader/forwarding_server.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/reference_host.h"
 
@@ -30,37 +31,23 @@ namespace {
 using fuzz::Expect;
 
 // The simulator, except that a finished "Get Int" answers the input.
-class AnswerServer : public host::InstrumentServer {
+class AnswerServer : public loader::ForwardingServer {
   public:
     AnswerServer(std::shared_ptr<host::InstrumentServer> inner, const std::string& answer)
-        : inner_(std::move(inner)), answer_(answer) {}
+        : ForwardingServer(std::move(inner)), answer_(answer) {}
 
-    void GetErrorList(host::DataPacket& p) override { inner_->GetErrorList(p); }
-    std::string BusyReply() override { return inner_->BusyReply(); }
-    std::string EODReply() override { return inner_->EODReply(); }
-    bool IsSimulation() override { return inner_->IsSimulation(); }
-    void SetInstInfo(host::DataPacket& p) override { inner_->SetInstInfo(p); }
-    void Reset() override { inner_->Reset(); }
-    void GetSetupDesc(host::DataPacket& p) override { inner_->GetSetupDesc(p); }
-    void GetCurrSetup(host::DataPacket& p) override { inner_->GetCurrSetup(p); }
-    void GetInstInfo(host::DataPacket& p) override { inner_->GetInstInfo(p); }
-    void SetCalibration(host::DataPacket& p) override { inner_->SetCalibration(p); }
-    bool IsLocked() override { return inner_->IsLocked(); }
-    void GetStatus(std::int32_t& s, double& i, double& t) override { inner_->GetStatus(s, i, t); }
-    std::string Lock(bool lock) override { return inner_->Lock(lock); }
-    void EmergencyStop() override { inner_->EmergencyStop(); }
     std::string ExecSynch(const std::string& command, std::string& answer) override {
-        std::string reply = inner_->ExecSynch(command, answer);
+        std::string reply = Inner().ExecSynch(command, answer);
         if (reply.empty() && IsGetInt(command)) answer = answer_;
         return reply;
     }
     std::string StartAsynch(const std::string& command) override {
         pendingInt_ = IsGetInt(command);
-        return inner_->StartAsynch(command);
+        return Inner().StartAsynch(command);
     }
     std::string PollAsynch(std::string& answer) override {
-        std::string reply = inner_->PollAsynch(answer);
-        if (reply == inner_->BusyReply() || !pendingInt_) return reply;
+        std::string reply = Inner().PollAsynch(answer);
+        if (reply == Inner().BusyReply() || !pendingInt_) return reply;
         pendingInt_ = false;
         if (reply.empty()) answer = answer_;
         return reply;
@@ -69,23 +56,8 @@ class AnswerServer : public host::InstrumentServer {
   private:
     static bool IsGetInt(const std::string& command) { return host::IEquals(command, "Get Int"); }
 
-    std::shared_ptr<host::InstrumentServer> inner_;
     const std::string& answer_;
     bool pendingInt_ = false;
-};
-
-class AnswerFactory : public host::InstrumentServerFactory {
-  public:
-    AnswerFactory(host::InstrumentServerFactory& inner, const std::string& answer)
-        : inner_(inner), answer_(answer) {}
-    std::shared_ptr<host::InstrumentServer> CreateServer() override {
-        return std::make_shared<AnswerServer>(inner_.CreateServer(), answer_);
-    }
-    std::shared_ptr<host::DataPacket> CreatePacket() override { return inner_.CreatePacket(); }
-
-  private:
-    host::InstrumentServerFactory& inner_;
-    const std::string& answer_;
 };
 
 loader::HostOptions QuietOptions() {
@@ -97,11 +69,15 @@ loader::HostOptions QuietOptions() {
 class AnswerHost : public loader::ReferenceHost {
   public:
     explicit AnswerHost(const std::string& answer)
-        : ReferenceHost(QuietOptions()), factory_(ReferenceHost::Instruments(), answer) {}
+        : ReferenceHost(QuietOptions()),
+          factory_(ReferenceHost::Instruments(),
+                   [&answer](std::shared_ptr<host::InstrumentServer> inner) {
+                       return std::make_shared<AnswerServer>(std::move(inner), answer);
+                   }) {}
     host::InstrumentServerFactory& Instruments() override { return factory_; }
 
   private:
-    AnswerFactory factory_;
+    loader::WrappingFactory factory_;
 };
 
 struct Expected {

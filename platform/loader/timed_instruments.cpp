@@ -91,14 +91,9 @@ class TimedServer final : public host::InstrumentServer {
 
 TimedInstruments::TimedInstruments(host::InstrumentServerFactory& inner, host::Clock& clock,
                                    ServerCallObserver observer)
-    : inner_(inner), clock_(clock), observer_(std::move(observer)) {}
-
-std::shared_ptr<host::InstrumentServer> TimedInstruments::CreateServer() {
-    return std::make_shared<TimedServer>(inner_.CreateServer(), clock_, observer_);
-}
-
-std::shared_ptr<host::DataPacket> TimedInstruments::CreatePacket() {
-    return inner_.CreatePacket();
-}
+    : WrappingFactory(inner, [&clock, observer = std::move(observer)](
+                                 std::shared_ptr<host::InstrumentServer> server) {
+          return std::make_shared<TimedServer>(std::move(server), clock, observer);
+      }) {}
 
 }  // namespace loader

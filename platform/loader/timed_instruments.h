@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "host/instrument_server.h"
 #include "host/services.h"
+#include "platform/loader/forwarding_server.h"
 
 namespace loader {
 
@@ -21,19 +21,12 @@ struct ServerCallTime {
 
 using ServerCallObserver = std::function<void(const ServerCallTime&)>;
 
-class TimedInstruments final : public host::InstrumentServerFactory {
+class TimedInstruments final : public WrappingFactory {
   public:
     // inner and clock must outlive every server this factory made; each server
     // keeps its own copy of the observer.
     TimedInstruments(host::InstrumentServerFactory& inner, host::Clock& clock,
                      ServerCallObserver observer);
-    std::shared_ptr<host::InstrumentServer> CreateServer() override;
-    std::shared_ptr<host::DataPacket> CreatePacket() override;
-
-  private:
-    host::InstrumentServerFactory& inner_;
-    host::Clock& clock_;
-    ServerCallObserver observer_;
 };
 
 }  // namespace loader

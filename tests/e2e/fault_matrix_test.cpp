@@ -25,6 +25,7 @@
 #include "platform/controls/file_dialogs.h"
 #include "platform/kvbase/progress.h"
 #include "platform/kvdova/documents.h"
+#include "platform/loader/forwarding_server.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/reference_host.h"
 #include "platform/qnserver/instrument.h"
@@ -36,62 +37,33 @@ namespace {
 namespace fs = std::filesystem;
 
 // Passes every call on and notes the commands that are started asynchronously.
-class NotingServer final : public host::InstrumentServer {
+class NotingServer final : public loader::ForwardingServer {
   public:
     NotingServer(std::shared_ptr<host::InstrumentServer> inner, std::set<std::string>& asynch)
-        : inner_(std::move(inner)), asynch_(asynch) {}
-    void GetErrorList(host::DataPacket& p) override { inner_->GetErrorList(p); }
-    std::string BusyReply() override { return inner_->BusyReply(); }
-    std::string EODReply() override { return inner_->EODReply(); }
-    bool IsSimulation() override { return inner_->IsSimulation(); }
-    void SetInstInfo(host::DataPacket& p) override { inner_->SetInstInfo(p); }
-    void Reset() override { inner_->Reset(); }
-    void GetSetupDesc(host::DataPacket& p) override { inner_->GetSetupDesc(p); }
-    void GetCurrSetup(host::DataPacket& p) override { inner_->GetCurrSetup(p); }
-    void GetInstInfo(host::DataPacket& p) override { inner_->GetInstInfo(p); }
-    void SetCalibration(host::DataPacket& p) override { inner_->SetCalibration(p); }
-    bool IsLocked() override { return inner_->IsLocked(); }
-    void GetStatus(std::int32_t& s, double& i, double& t) override { inner_->GetStatus(s, i, t); }
-    std::string Lock(bool lock) override { return inner_->Lock(lock); }
-    void EmergencyStop() override { inner_->EmergencyStop(); }
-    std::string ExecSynch(const std::string& c, std::string& a) override {
-        return inner_->ExecSynch(c, a);
-    }
+        : ForwardingServer(std::move(inner)), asynch_(asynch) {}
     std::string StartAsynch(const std::string& command) override {
         asynch_.insert(command);
-        return inner_->StartAsynch(command);
+        return Inner().StartAsynch(command);
     }
-    std::string PollAsynch(std::string& answer) override { return inner_->PollAsynch(answer); }
 
   private:
-    std::shared_ptr<host::InstrumentServer> inner_;
-    std::set<std::string>& asynch_;
-};
-
-class NotingFactory final : public host::InstrumentServerFactory {
-  public:
-    NotingFactory(host::InstrumentServerFactory& inner, std::set<std::string>& asynch)
-        : inner_(inner), asynch_(asynch) {}
-    std::shared_ptr<host::InstrumentServer> CreateServer() override {
-        return std::make_shared<NotingServer>(inner_.CreateServer(), asynch_);
-    }
-    std::shared_ptr<host::DataPacket> CreatePacket() override { return inner_.CreatePacket(); }
-
-  private:
-    host::InstrumentServerFactory& inner_;
     std::set<std::string>& asynch_;
 };
 
 // The reference host, its instrument clients noting the asynchronous commands.
 class NotingHost final : public loader::ReferenceHost {
   public:
-    NotingHost() : loader::ReferenceHost(loader::HostOptions{}), factory_(Simulator(), asynch_) {}
+    NotingHost()
+        : loader::ReferenceHost(loader::HostOptions{}),
+          factory_(Simulator(), [this](std::shared_ptr<host::InstrumentServer> inner) {
+              return std::make_shared<NotingServer>(std::move(inner), asynch_);
+          }) {}
     host::InstrumentServerFactory& Instruments() override { return factory_; }
     const std::set<std::string>& Asynch() const { return asynch_; }
 
   private:
     std::set<std::string> asynch_;
-    NotingFactory factory_;
+    loader::WrappingFactory factory_;
 };
 
 // What a step does with a failure, and how the matrix fails a command.
