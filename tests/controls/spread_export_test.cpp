@@ -16,7 +16,8 @@ struct ExportFixture : ::testing::Test {
     Bench b;
     std::shared_ptr<host::KVSpread> grid;
     // One folder per test process: ctest runs the cases in parallel.
-    fs::path dir = fs::temp_directory_path() / ("orve_controls_export_" + std::to_string(::getpid()));
+    fs::path dir =
+        fs::temp_directory_path() / ("orve_controls_export_" + std::to_string(::getpid()));
 
     void SetUp() override {
         fs::remove_all(dir);
