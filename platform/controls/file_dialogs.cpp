@@ -87,31 +87,18 @@ std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
     last_ = Shown{};
     Shown& shown = *last_;
     shown.request = request;
-    if (!KnownSize(request.structSize))
-        return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
-
-    const auto pairs = FilterPairs(request.filter);
-    if (!pairs) return Fail("the filter does not end in two NULs");
-    shown.filters.assign(pairs->begin(), pairs->end());
+    std::string failure;
+    const auto read = ReadRequest(request, failure);
+    if (!read) return Fail(failure);
+    shown.filters = read->filters;
+    shown.shownFilter = read->shownFilter;
     const auto filterCount = static_cast<std::uint32_t>(shown.filters.size());
-    if (filterCount > 0)
-        shown.shownFilter = request.filterIndex >= 1 && request.filterIndex <= filterCount
-                                ? request.filterIndex
-                                : 1;
+    shown.proposedName = read->proposedName;
+    shown.title = read->title;
+    shown.initialDir = read->initialDir;
+    shown.defaultExtension = read->defaultExtension;
 
-    if (request.maxFile == 0 || request.file.size() < request.maxFile)
-        return Fail("the file buffer is shorter than its stated size of " +
-                    std::to_string(request.maxFile));
-    const std::string buffer = request.file.substr(0, request.maxFile);
-    if (buffer.find('\0') == std::string::npos)
-        return Fail("the proposed file name is not NUL-terminated within its buffer");
-    shown.proposedName = UpToNul(buffer);
-    shown.title = UpToNul(request.title);
-    shown.initialDir = UpToNul(request.initialDir);
-    shown.defaultExtension = UpToNul(request.defExt);
-
-    if ((request.flags & kEnableHook) != 0) {
-        if (request.hook == nullptr) return Fail("the hook flag is set without a hook");
+    if (read->hooked) {
         const host::WindowHandle dialog = FreeHandle();
         RegisterWindow(dialog, placement_, request.owner);
         const host::WindowHandle child = FreeHandle();
@@ -148,8 +135,7 @@ std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
         path = (base / path).lexically_normal();
     }
     if (!path.has_filename()) return Fail("the answer names a directory, not a file");
-    std::string defExt = shown.defaultExtension;
-    if (!defExt.empty() && defExt.front() == '.') defExt.erase(0, 1);
+    const std::string defExt = BareExtension(shown.defaultExtension);
     if (path.filename().string().find('.') == std::string::npos && !defExt.empty())
         path += "." + defExt;
 
@@ -165,17 +151,8 @@ std::int32_t HeadlessFileDialogs::Show(host::OpenFileNameA& request) {
         if (!replaceExisting_) return 0;  // the person keeps the file: cancel
     }
 
-    const std::string full = path.string();
-    if (full.size() + 1 > request.maxFile)
-        return Fail("the chosen path of " + std::to_string(full.size()) +
-                    " characters does not fit the file buffer of " +
-                    std::to_string(request.maxFile));
-    request.file = full + std::string(request.maxFile - full.size(), '\0');
-    const std::size_t nameStart = full.size() - path.filename().string().size();
-    request.fileOffset = Offset16(nameStart);
-    const std::size_t dot = full.find_last_of('.');
-    request.fileExtension =
-        Offset16(dot != std::string::npos && dot >= nameStart ? dot + 1 : full.size());
+    failure = WriteChoice(request, path.string(), path.filename().string().size());
+    if (!failure.empty()) return Fail(failure);
     if (chosenFilter != 0) request.filterIndex = chosenFilter;
     return 1;
 }

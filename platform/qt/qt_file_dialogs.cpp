@@ -1,6 +1,5 @@
 #include "platform/qt/qt_file_dialogs.h"
 
-#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -129,62 +128,38 @@ std::int32_t QtFileDialogs::GetSaveFileNameA(host::OpenFileNameA& request) {
 }
 
 std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
-    if (!KnownSize(request.structSize))
-        return Fail("request size " + std::to_string(request.structSize) + " is not 76 or 88");
-    const auto pairs = FilterPairs(request.filter);
-    if (!pairs) return Fail("the filter does not end in two NULs");
-    if (request.maxFile == 0 || request.file.size() < request.maxFile)
-        return Fail("the file buffer is shorter than its stated size of " +
-                    std::to_string(request.maxFile));
-    const std::string buffer = request.file.substr(0, request.maxFile);
-    if (buffer.find('\0') == std::string::npos)
-        return Fail("the proposed file name is not NUL-terminated within its buffer");
-    const bool hooked = (request.flags & kEnableHook) != 0;
-    if (hooked && request.hook == nullptr) return Fail("the hook flag is set without a hook");
+    std::string failure;
+    const auto read = ReadRequest(request, failure);
+    if (!read) return Fail(failure);
 
-    SaveDialog dialog(windows_.Widget(request.owner), Q(UpToNul(request.title)),
+    SaveDialog dialog(windows_.Widget(request.owner), Q(read->title),
                       (request.flags & kPathMustExist) != 0);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & kOverwritePrompt) == 0);
     QStringList filters;
-    for (const auto& [description, pattern] : *pairs) filters << NameFilter(description, pattern);
+    for (const auto& [description, pattern] : read->filters)
+        filters << NameFilter(description, pattern);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        const auto shown = request.filterIndex >= 1 && request.filterIndex <= filters.size()
-                               ? request.filterIndex
-                               : 1;
-        dialog.selectNameFilter(filters[static_cast<int>(shown) - 1]);
+        dialog.selectNameFilter(filters[static_cast<int>(read->shownFilter) - 1]);
     }
-    const std::string initialDir = UpToNul(request.initialDir);
-    if (!initialDir.empty()) dialog.setDirectory(Q(initialDir));
-    std::string defExt = UpToNul(request.defExt);
-    if (!defExt.empty() && defExt.front() == '.') defExt.erase(0, 1);
-    dialog.setDefaultSuffix(Q(defExt));
-    const std::string proposed = UpToNul(buffer);
-    if (!proposed.empty()) dialog.selectFile(Q(proposed));
+    if (!read->initialDir.empty()) dialog.setDirectory(Q(read->initialDir));
+    dialog.setDefaultSuffix(Q(BareExtension(read->defaultExtension)));
+    if (!read->proposedName.empty()) dialog.selectFile(Q(read->proposedName));
 
     HookCaller hook(windows_, request, dialog);
-    if (hooked) dialog.installEventFilter(&hook);
+    if (read->hooked) dialog.installEventFilter(&hook);
     const int answer = dialog.exec();
     if (hook.Failed()) return Fail("the dialog's hook raised an error");
     if (answer != QDialog::Accepted) return 0;  // the person cancels
 
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty()) return Fail("the answer names no file");
-    const std::string full = S(chosen.front());
-    if (full.size() + 1 > request.maxFile)
-        return Fail("the chosen path of " + std::to_string(full.size()) +
-                    " characters does not fit the file buffer of " +
-                    std::to_string(request.maxFile));
-    request.file = full + std::string(request.maxFile - full.size(), '\0');
-    const std::string name = S(QFileInfo(chosen.front()).fileName());
-    const std::size_t nameStart = full.size() - name.size();
-    request.fileOffset = Offset16(nameStart);
-    const std::size_t dot = full.find_last_of('.');
-    request.fileExtension =
-        Offset16(dot != std::string::npos && dot >= nameStart ? dot + 1 : full.size());
+    failure =
+        WriteChoice(request, S(chosen.front()), S(QFileInfo(chosen.front()).fileName()).size());
+    if (!failure.empty()) return Fail(failure);
     const int filter = filters.indexOf(dialog.selectedNameFilter());
     if (filter >= 0) request.filterIndex = static_cast<std::uint32_t>(filter + 1);
     return 1;
