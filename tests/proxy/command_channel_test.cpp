@@ -4,29 +4,17 @@
 
 #include "fake_server.h"
 #include "proxy/corve_proxy.h"
-#include "test_host.h"
+#include "proxy_fixture.h"
 
 namespace {
 
 using proxytest::FakeServer;
 using Strings = std::vector<std::string>;
 
-class Channel : public proxytest::HostFixture {
+class Channel : public proxytest::FakeServerFixture {
   protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        host->instruments = &factory;
-        proxy = std::make_unique<proxy::CORVEProxy>();
-    }
-    void TearDown() override {
-        proxy.reset();
-        HostFixture::TearDown();
-    }
     Strings Reported() const { return host->errors.FailedCommands(); }
 
-    std::shared_ptr<FakeServer> server = std::make_shared<FakeServer>();
-    proxytest::FakeFactory factory{server};
-    std::unique_ptr<proxy::CORVEProxy> proxy;
     std::string answer;
 };
 

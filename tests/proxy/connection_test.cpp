@@ -6,28 +6,13 @@
 #include "platform/kvdova/calibration_data.h"
 #include "platform/kvdova/instrument_info.h"
 #include "proxy/corve_proxy.h"
-#include "test_host.h"
+#include "proxy_fixture.h"
 
 namespace {
 
 using proxytest::FakeServer;
 
-class Connection : public proxytest::HostFixture {
-  protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        host->instruments = &factory;
-        proxy = std::make_unique<proxy::CORVEProxy>();
-    }
-    void TearDown() override {
-        proxy.reset();
-        HostFixture::TearDown();
-    }
-
-    std::shared_ptr<FakeServer> server = std::make_shared<FakeServer>();
-    proxytest::FakeFactory factory{server};
-    std::unique_ptr<proxy::CORVEProxy> proxy;
-};
+class Connection : public proxytest::FakeServerFixture {};
 
 TEST_F(Connection, ConstructionAsksTheFactoryAndSendsNothing) {
     EXPECT_TRUE(server->calls.empty());

@@ -6,7 +6,7 @@
 
 #include "fake_server.h"
 #include "proxy/corve_proxy.h"
-#include "test_host.h"
+#include "proxy_fixture.h"
 
 namespace {
 
@@ -22,12 +22,10 @@ host::ParamDef Def(const char* id, std::int32_t type = host::kTypeText, const ch
     return d;
 }
 
-class Setup : public proxytest::HostFixture {
+class Setup : public proxytest::FakeServerFixture {
   protected:
     void SetUp() override {
-        HostFixture::SetUp();
-        host->instruments = &factory;
-        proxy = std::make_unique<proxy::CORVEProxy>();
+        FakeServerFixture::SetUp();
         for (auto d : {Def("ExWl", host::kTypeNumber, "0.0"), Def("EmWl", host::kTypeNumber, "0.0"),
                        Def("ExSlit", host::kTypeNumber, "0.0"), Def("Lamp"), Def("EmMirror")}) {
             desc->Add(d);
@@ -40,14 +38,6 @@ class Setup : public proxytest::HostFixture {
         state->Add(Def("Lamp"), "On");
         state->Add(Def("EmMirror"), "Out");
     }
-    void TearDown() override {
-        proxy.reset();
-        HostFixture::TearDown();
-    }
-
-    std::shared_ptr<FakeServer> server = std::make_shared<FakeServer>();
-    proxytest::FakeFactory factory{server};
-    std::unique_ptr<proxy::CORVEProxy> proxy;
     std::shared_ptr<host::ParamDefList> desc = host->NewParamDefList();
     std::shared_ptr<host::ParamSet> state = host->NewParamSet();
 };

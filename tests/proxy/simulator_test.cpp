@@ -7,25 +7,19 @@
 #include "platform/qnserver/physics.h"
 #include "platform/qnserver/server_factory.h"
 #include "proxy/corve_proxy.h"
-#include "test_host.h"
+#include "proxy_fixture.h"
 
 namespace {
 
-class OnSimulator : public proxytest::HostFixture {
+class OnSimulator : public proxytest::ProxyFixture {
   protected:
     void SetUp() override {
-        HostFixture::SetUp();
-        host->instruments = &factory;
-        proxy = std::make_unique<proxy::CORVEProxy>();
+        ProxyFixture::SetUp();
+        StartProxy(factory);
         proxy->Initialize(kvdova::InstrumentInfo());
-    }
-    void TearDown() override {
-        proxy.reset();
-        HostFixture::TearDown();
     }
 
     qnserver::ServerFactory factory{host->clock};
-    std::unique_ptr<proxy::CORVEProxy> proxy;
     std::string answer;
 };
 
