@@ -8,7 +8,11 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include <fmt/format.h>
+
+#include "e2e/method_document.h"
 #include "host/context.h"
 #include "module/class_factory.h"
 #include "module/ucvizari.h"
@@ -29,36 +33,18 @@ double ProcStatusKb(const std::string& key) {
     return -1.0;
 }
 
+// A plate of kPositions wells row by row, with the dark current (phosphorescence).
 std::shared_ptr<host::MethodObject> PlateMethod(loader::ReferenceHost& h) {
-    auto m = h.NewMethodObject();
-    auto add = [&](const char* id, std::int32_t type, const host::Variant& v) {
-        host::ParamDef d;
-        d.id = id;
-        d.dataType = type;
-        m->Params()->Add(d, v);
-    };
-    add("ExWl", host::kTypeNumber, 485.0);
-    add("EmWl", host::kTypeNumber, 520.0);
-    add("ExSlit", host::kTypeNumber, 10.0);
-    add("EmSlit", host::kTypeNumber, 10.0);
-    add("IntTime", host::kTypeNumber, 0.1);
-    add("Voltage", host::kTypeNumber, 775.0);
-    add("Lamp", host::kTypeText, "On");
-    add("EmMirror", host::kTypeText, "In");
-    add("LumMode", host::kTypeText, "Phos");  // with the dark current
-    add("AutoLamp", host::kTypeText, "On");
-    m->SetMethodType("FLVIZari");
-    m->SetName("Endurance");
-    m->SetTableCount(1);
-    m->SetColumnCount(1, 4);
-    m->SetRowCount(1, kPositions);
-    for (std::int32_t r = 1; r <= kPositions; ++r) {
-        m->SetCell(1, 1, r, 14.38 + (r - 1) % 12 * 9.0);
-        m->SetCell(1, 2, r, 11.24 + (r - 1) / 12 * 9.0);
-        m->SetCell(1, 3, r, 480.0 + r % 3 * 5.0);
-        m->SetCell(1, 4, r, 520.0);
-    }
-    return m;
+    std::vector<Position> wells;
+    for (std::int32_t r = 1; r <= kPositions; ++r)
+        wells.push_back(
+            {14.38 + (r - 1) % 12 * 9.0, 11.24 + (r - 1) / 12 * 9.0, 480.0 + r % 3 * 5.0, 520.0});
+    MethodSetup setup;
+    setup.exWl = 485.0;
+    setup.emWl = 520.0;
+    setup.lumMode = "Phos";
+    setup.name = "Endurance";
+    return MethodDocument(h, wells, setup);
 }
 
 // One cycle: a new control is set up and measures until the person aborts
@@ -88,11 +74,12 @@ bool Cycle(const std::shared_ptr<loader::ReferenceHost>& h,
         auto data = h->NewAcqData();
         host::Status status = control->InitMeasurement(method, data);
         for (std::int32_t n = 1; status == 0 && n <= 3; ++n) {
-            data->AddItem(host::ItemGroup::Type1, n, "S" + std::to_string(n));
+            const std::string sampleId = fmt::format("S{}", n);
+            data->AddItem(host::ItemGroup::Type1, n, sampleId);
             auto sample = h->NewParamSet();
             host::ParamDef id;
             id.id = h->Environment().SampleIdKey();
-            sample->Add(id, host::Variant("S" + std::to_string(n)));
+            sample->Add(id, host::Variant(sampleId));
             status = control->MeasureSample(method, 1, n, sample);
         }
         aborted = status != 0 && console.AbortRequested();

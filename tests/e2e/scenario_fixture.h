@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/context.h"
+#include "method_document.h"
 #include "module/class_factory.h"
 #include "module/ucvizari.h"
 #include "platform/kvbase/progress.h"
@@ -16,10 +17,6 @@
 #include "platform/loader/host_session.h"
 #include "platform/loader/reference_host.h"
 #include "platform/qnserver/server_factory.h"
-
-struct Position {
-    double x, y, ex, em;
-};
 
 class ScenarioTest : public ::testing::Test {
   protected:
@@ -49,35 +46,10 @@ class ScenarioTest : public ::testing::Test {
     std::shared_ptr<host::MethodObject> Method(const std::vector<Position>& positions,
                                                const std::string& lumMode = "Fluor",
                                                bool autoLamp = true) {
-        auto m = host_->NewMethodObject();
-        auto add = [&](const char* id, std::int32_t type, host::Variant v) {
-            host::ParamDef d;
-            d.id = id;
-            d.dataType = type;
-            m->Params()->Add(d, v);
-        };
-        add("ExWl", host::kTypeNumber, 400.0);
-        add("EmWl", host::kTypeNumber, 500.0);
-        add("ExSlit", host::kTypeNumber, 10.0);
-        add("EmSlit", host::kTypeNumber, 10.0);
-        add("IntTime", host::kTypeNumber, 0.1);
-        add("Voltage", host::kTypeNumber, 775.0);
-        add("Lamp", host::kTypeText, "On");
-        add("EmMirror", host::kTypeText, "In");
-        add("LumMode", host::kTypeText, host::Variant(lumMode));
-        add("AutoLamp", host::kTypeText, autoLamp ? "On" : "Off");
-        m->SetMethodType("FLVIZari");
-        m->SetName("Test method");
-        m->SetTableCount(1);
-        m->SetColumnCount(1, 4);
-        m->SetRowCount(1, static_cast<std::int32_t>(positions.size()));
-        for (std::size_t r = 0; r < positions.size(); ++r) {
-            const auto& p = positions[r];
-            const double cells[] = {p.x, p.y, p.ex, p.em};
-            for (int c = 0; c < 4; ++c)
-                m->SetCell(1, c + 1, static_cast<std::int32_t>(r + 1), cells[c]);
-        }
-        return m;
+        MethodSetup setup;
+        setup.lumMode = lumMode;
+        setup.autoLamp = autoLamp;
+        return MethodDocument(*host_, positions, setup);
     }
 
     std::shared_ptr<host::ParamSet> Sample(const std::string& id) {
