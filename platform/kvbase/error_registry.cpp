@@ -35,8 +35,14 @@ host::Status ErrorRegistry::StatusOf(std::int32_t code) const {
 }
 
 std::int32_t ErrorRegistry::CodeOfReply(const std::string& key, const std::string& message) {
-    for (const auto& e : entries_)
-        if (host::IEquals(e.key, key)) return e.code;
+    for (const auto& e : entries_) {
+        if (!host::IEquals(e.key, key)) continue;
+        if (message.empty())
+            replied_.erase(e.status);
+        else
+            replied_[e.status] = message;
+        return e.code;
+    }
     // A reply without a message still has to read as an error to the user.
     std::string text = message.empty() ? fmt::format("Instrument error '{}'", key) : message;
     return Add(kReplySection, key, text, false);
@@ -58,6 +64,7 @@ std::string ErrorRegistry::MessageText(host::Status number) const {
     if (number == 0) return "No error";
     std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
     if (code >= 1 && code <= static_cast<std::int64_t>(entries_.size())) {
+        if (auto it = replied_.find(number); it != replied_.end()) return it->second;
         return entries_[static_cast<std::size_t>(code - 1)].message;
     }
     if (auto it = raised_.find(number); it != raised_.end()) return it->second;

@@ -8,6 +8,11 @@
 // Sections and keys compare ignoring case. Registering a known section and key
 // again returns its code and keeps the first message and flag, so a registry
 // that runs once per control does not pile up duplicates.
+//
+// An instrument reply carries its own message, and one key covers many
+// failures ("Error:stage position ... is outside", "Error:voltage ..."): the
+// message text of a reply's status is the latest reply's message for that key,
+// not the message the key was first registered with.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -31,11 +36,13 @@ class ErrorRegistry : public host::ErrorService {
     // registration must not turn into success).
     host::Status StatusOf(std::int32_t code) const override;
     // Looks the key up in every section, first registration first; an unknown key
-    // is registered under kReplySection with the reply's message.
+    // is registered under kReplySection with the reply's message. The reply's
+    // message becomes the status's message text until the next reply of that key.
     std::int32_t CodeOfReply(const std::string& key, const std::string& message) override;
     // The filter is taken for the interface's sake: every non-zero status raises.
     void Check(host::Status status, const std::string& filter) const override;
-    // "No error" for 0; the registered message for a registered status; a short
+    // "No error" for 0; the latest reply's message, else the registered message,
+    // for a registered status; a short
     // text for the platform's own numbers; otherwise a generic text with the number.
     std::string MessageText(host::Status number) const override;
     // Keeps the latest kFailedCommandLimit commands, oldest first.
@@ -55,7 +62,8 @@ class ErrorRegistry : public host::ErrorService {
 
     std::vector<Entry> entries_;
     std::vector<std::string> failed_;
-    std::map<host::Status, std::string> raised_;  // texts of unregistered numbers, latest only
+    std::map<host::Status, std::string> raised_;   // texts of unregistered numbers, latest only
+    std::map<host::Status, std::string> replied_;  // latest reply message per registered status
 };
 
 }  // namespace kvbase

@@ -67,7 +67,16 @@ TEST(ErrorRegistry, RepliesFindServerKeysAndRegisterNewOnes) {
     auto entries = reg.Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].section, "Instrument");
-    EXPECT_EQ(reg.MessageText(reg.StatusOf(fresh)), "Wavelength out of range");
+    EXPECT_EQ(entries[1].message, "Wavelength out of range");
+    // Each reply's own message is what its status reads as, also for a key
+    // of the server's registered table; a reply without one falls back.
+    EXPECT_EQ(reg.MessageText(reg.StatusOf(fresh)), "another text");
+    reg.CodeOfReply("ErrBusy", "stage position 130;4 is outside 0 to 127.8");
+    EXPECT_EQ(reg.MessageText(reg.StatusOf(busy)), "stage position 130;4 is outside 0 to 127.8");
+    reg.CodeOfReply("ErrBusy", "voltage 5000 is outside 200 to 1000");
+    EXPECT_EQ(reg.MessageText(reg.StatusOf(busy)), "voltage 5000 is outside 200 to 1000");
+    reg.CodeOfReply("ErrBusy", "");
+    EXPECT_EQ(reg.MessageText(reg.StatusOf(busy)), "Instrument busy");
     // A reply without key or message still reads as an error.
     auto bare = reg.CodeOfReply("", "");
     EXPECT_EQ(reg.MessageText(reg.StatusOf(bare)), "Instrument error ''");
