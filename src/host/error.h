@@ -20,5 +20,7 @@ class ORVE_API Error : public std::runtime_error {
 // Error number used when a failure that is not a host::Error is trapped (a
 // standard exception escaping an outside call).
 inline constexpr Status kErrUnexpected = 0x7FFF0001;
+// Error number when the host hands back no object where one was asked for.
+inline constexpr Status kErrNoHostObject = 0x7FFF0003;
 
 }  // namespace host

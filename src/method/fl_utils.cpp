@@ -1,6 +1,7 @@
 #include "method/fl_utils.h"
 
 #include "host/context.h"
+#include "proxy/trap.h"
 
 namespace method {
 
@@ -23,7 +24,8 @@ void DefineInstInfoParams(host::ParamSet& params) {
         auto def =
             h.Progress().CreateParamDef(item.key, item.type, h.Texts().Text(item.captionKey, ""),
                                         "", host::kCtrlEdit, "", "", "", true, false, false);
-        params.Add(*def, h.Numbers().DefaultValue(item.type));
+        params.Add(proxy::Required(def, "parameter definition"),
+                   h.Numbers().DefaultValue(item.type));
     }
 }
 

@@ -12,38 +12,6 @@
 namespace method {
 namespace {
 
-struct MethodEntry {
-    std::shared_ptr<host::KVEntry> Control;
-    std::string ListRange;  // the list as registered; empty for a plain entry
-    std::string DisplayName;
-};
-
-struct EntryTable {
-    bool initialised = false;
-    std::int32_t dupId = 0;
-    std::int32_t emptyId = 0;
-    std::int32_t invalidEntry = 0;
-    std::shared_ptr<host::ResultDefList> resultDefs;
-    std::vector<MethodEntry> entries;
-};
-
-thread_local EntryTable tTable;
-
-EntryTable& Table() {
-    if (!tTable.initialised) {
-        throw host::Error(kErrEntriesNotReady, "the method entry table was not initialised");
-    }
-    return tTable;
-}
-
-host::ResultDefList& ResultDefs() {
-    auto& t = Table();
-    if (!t.resultDefs) {
-        throw host::Error(kErrEntriesNotReady, "the method's result definitions were released");
-    }
-    return *t.resultDefs;
-}
-
 // Raises the registered error's status through the error service's check.
 [[noreturn]] void RaiseRegistered(std::int32_t code) {
     auto& errors = host::CurrentHost().Errors();
@@ -51,35 +19,55 @@ host::ResultDefList& ResultDefs() {
     throw host::Error(host::kErrUnexpected, "a registered error gave no status");
 }
 
-// The "InvalidEntry" status, with a text that says which entry and why.
-[[noreturn]] void RaiseInvalid(const std::string& why) {
-    throw host::Error(host::CurrentHost().Errors().StatusOf(Table().invalidEntry), why);
-}
-
 }  // namespace
 
-void InitEntries() {
+void MethodEntries::RequireInitialised() const {
+    if (!initialised_) {
+        throw host::Error(kErrEntriesNotReady, "the method entry table was not initialised");
+    }
+}
+
+host::ResultDefList& MethodEntries::ResultDefs() {
+    RequireInitialised();
+    if (!resultDefs_) {
+        throw host::Error(kErrEntriesNotReady, "the method's result definitions were released");
+    }
+    return *resultDefs_;
+}
+
+// The "InvalidEntry" status, with a text that says which entry and why.
+void MethodEntries::RaiseInvalid(const std::string& why) const {
+    throw host::Error(host::CurrentHost().Errors().StatusOf(invalidEntry_), why);
+}
+
+void MethodEntries::InitEntries() {
     auto& h = host::CurrentHost();
     auto& errors = h.Errors();
-    EntryTable next;
-    next.dupId = errors.RegisterError("Method", "DupID", "Duplicate ID detected", true);
-    next.emptyId = errors.RegisterError("Method", "EmptyID", "Empty ID detected", true);
-    next.invalidEntry =
+    const std::int32_t dupId =
+        errors.RegisterError("Method", "DupID", "Duplicate ID detected", true);
+    const std::int32_t emptyId =
+        errors.RegisterError("Method", "EmptyID", "Empty ID detected", true);
+    const std::int32_t invalidEntry =
         errors.RegisterError("Method", "InvalidEntry", "Invalid entry detected", false);
-    next.resultDefs = h.NewResultDefList();
-    if (!next.resultDefs) {
+    auto resultDefs = h.NewResultDefList();
+    if (!resultDefs) {
         throw host::Error(host::kErrUnexpected, "the host created no result-definition list");
     }
-    next.initialised = true;
-    tTable = std::move(next);
+    dupId_ = dupId;
+    emptyId_ = emptyId;
+    invalidEntry_ = invalidEntry;
+    resultDefs_ = std::move(resultDefs);
+    entries_.clear();
+    initialised_ = true;
 }
 
-void ClearEntries() noexcept {
-    tTable.entries.clear();
-    tTable.resultDefs.reset();
+void MethodEntries::ClearEntries() noexcept {
+    entries_.clear();
+    resultDefs_.reset();
 }
 
-void AddResultDef(const host::ResultDef& def, const std::string& text, std::int32_t flag) {
+void MethodEntries::AddResultDef(const host::ResultDef& def, const std::string& text,
+                                 std::int32_t flag) {
     auto& list = ResultDefs();
     list.Add(def);
     auto item = list.Item(list.Count());
@@ -87,37 +75,36 @@ void AddResultDef(const host::ResultDef& def, const std::string& text, std::int3
     if (!text.empty()) item->text = text;
 }
 
-host::Status AddEntry(std::shared_ptr<host::KVEntry> control, const std::string& id,
-                      const std::string& displayName) {
+host::Status MethodEntries::AddEntry(std::shared_ptr<host::KVEntry> control, const std::string& id,
+                                     const std::string& displayName) {
     return proxy::Trap([&] {  // trap and return
-        auto& t = Table();
+        RequireInitialised();
         if (!control) {
             throw host::Error(kErrNoEntryControl, "no control was given to register as an entry");
         }
         // Everything is checked before the control's id is written, so a
         // refused registration changes no control, registered or not.
         const std::string entryId = id.empty() ? control->Id() : id;
-        if (entryId.empty()) RaiseRegistered(t.emptyId);
+        if (entryId.empty()) RaiseRegistered(emptyId_);
         const bool sameControl =
-            std::any_of(t.entries.begin(), t.entries.end(),
+            std::any_of(entries_.begin(), entries_.end(),
                         [&](const MethodEntry& e) { return e.Control == control; });
-        if (sameControl || FindEntry(entryId) > 0) RaiseRegistered(t.dupId);
+        if (sameControl || FindEntry(entryId) > 0) RaiseRegistered(dupId_);
         if (!id.empty()) control->SetId(id);
         const std::string listRange =
             control->CtrlType() == host::kCtrlList ? control->Range() : std::string();
-        t.entries.push_back({std::move(control), listRange, displayName});
+        entries_.push_back({std::move(control), listRange, displayName});
     });
 }
 
-std::int32_t FindEntry(const std::string& id) {
-    const auto& entries = tTable.entries;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (host::IEquals(entries[i].Control->Id(), id)) return static_cast<std::int32_t>(i + 1);
+std::int32_t MethodEntries::FindEntry(const std::string& id) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (host::IEquals(entries_[i].Control->Id(), id)) return static_cast<std::int32_t>(i + 1);
     }
     return -1;
 }
 
-host::Status EntriesToMethod(host::MethodObject& method) {
+host::Status MethodEntries::EntriesToMethod(host::MethodObject& method) {
     return proxy::Trap([&] {  // trap and return
         auto& h = host::CurrentHost();
         auto& strings = h.Strings();
@@ -127,7 +114,7 @@ host::Status EntriesToMethod(host::MethodObject& method) {
         for (std::int32_t i = 1; i <= defCount; ++i) method.SetResultDef(i, *defs.Item(i));
 
         auto params = method.Params();
-        for (const auto& e : Table().entries) {
+        for (const auto& e : entries_) {
             const host::ParamDef def = e.Control->Definition();
             std::int32_t i = params->IndexOf(def.id);
             if (i < 1) {
@@ -156,7 +143,7 @@ host::Status EntriesToMethod(host::MethodObject& method) {
     });
 }
 
-host::Status EntriesFromMethod(host::MethodObject& method) {
+host::Status MethodEntries::EntriesFromMethod(host::MethodObject& method) {
     host::Status last = 0;
     // Each step on its own: a failing one is skipped and its number remembered.
     auto step = [&](auto&& body) {
@@ -177,7 +164,7 @@ host::Status EntriesFromMethod(host::MethodObject& method) {
         if (!step([&] { index = FindEntry(params->Def(i)->id); })) continue;
         if (index < 1) continue;
         step([&] {
-            const MethodEntry& e = Table().entries[static_cast<std::size_t>(index - 1)];
+            const MethodEntry& e = entries_[static_cast<std::size_t>(index - 1)];
             const host::Variant value = params->Value(i);
             if (e.ListRange.empty()) {
                 e.Control->SetValue(value);
@@ -196,11 +183,11 @@ host::Status EntriesFromMethod(host::MethodObject& method) {
     return last;
 }
 
-host::Status ValidateEntries() {
+host::Status MethodEntries::ValidateEntries() const {
     return proxy::Trap([&] {  // trap and return
-        auto& t = Table();
+        RequireInitialised();
         bool allValid = true;
-        for (const auto& e : t.entries) {
+        for (const auto& e : entries_) {
             bool valid = false;
             try {
                 valid = e.Control->IsValid();
@@ -208,12 +195,12 @@ host::Status ValidateEntries() {
             }
             allValid = allValid && valid;
         }
-        return allValid ? 0 : host::CurrentHost().Errors().StatusOf(t.invalidEntry);
+        return allValid ? 0 : host::CurrentHost().Errors().StatusOf(invalidEntry_);
     });
 }
 
-std::int32_t EntryCount() {
-    return static_cast<std::int32_t>(tTable.entries.size());
+std::int32_t MethodEntries::EntryCount() const {
+    return static_cast<std::int32_t>(entries_.size());
 }
 
 }  // namespace method

@@ -72,14 +72,17 @@ host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObje
         if (acqData) {
             acqData_ = acqData;
             try {
-                acqData_->SetInstrumentInfo(1, *instInfoParams_);
+                acqData_->SetInstrumentInfo(1, proxy::Required(instInfoParams_, "parameter set"));
             } catch (...) {  // its result is ignored by design
             }
         }
         host_.Progress().ShowProgress(host_.Texts().Text("Setting up instrument...", ""));
         if (!method) throw host::Error(host::kErrUnexpected, "InitMeasurement needs a method");
         auto setup = method->Params();
-        errors.Check(proxy.SetupStatus(*setup, page_->autoLampOn, *setupDesc_), "*");
+        auto& setupDesc = proxy::Required(setupDesc_, "setup description");
+        errors.Check(proxy.SetupStatus(proxy::Required(setup, "method parameters"),
+                                       page_->autoLampOn, setupDesc),
+                     "*");
         if (!host::IEquals(setup->ValueOf("LumMode").ToString(), "Fluor")) {
             host_.Progress().ShowProgress(host_.Texts().Text("Measure dark current", ""));
             std::string saved, ignored;
@@ -88,7 +91,7 @@ host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObje
             // restoring "nothing" would keep the lamp off for the whole run. The
             // setup transfer has just set the lamp: that value is its state.
             if (read != 0)
-                saved = LampAfterSetup(host_, *setup, page_->autoLampOn, *setupDesc_, read);
+                saved = LampAfterSetup(host_, *setup, page_->autoLampOn, setupDesc, read);
             proxy.SendProperty("Lamp", "Off");  // status ignored
             host_.Progress().Wait(1.0);
             errors.Check(proxy.ExecCommandSynch("Set SubDC=On", ignored), "*");
@@ -120,7 +123,7 @@ host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject
         const std::int32_t row = grid.RowCount() + 1;
         grid.SetRowCount(row);
         auto record = host_.NewResultRecord();
-        record->Init(3);
+        proxy::Required(record, "result record").Init(3);
         grid.SetCell(1, row, host::Variant(id));
         const std::int32_t n = method->RowCount(1);
         auto cellText = [&](std::int32_t col, std::int32_t i) {

@@ -99,13 +99,13 @@ void UCVIZari::ResetMethodPage() {
 host::Status UCVIZari::MethodToPage(host::MethodObject& method) {
     return proxy::Trap([&] {
         auto& p = *page_;
-        p.ucorve->LoadSetup(*method.Params());
+        p.ucorve->LoadSetup(proxy::Required(method.Params(), "method parameters"));
         // The slits and the gain are no method entries: they reach the page
         // only from the display, which raises no change for a load by code.
         // Without this the page would show the previous method's slits and
         // gain beside the loaded positions.
         p.OnSetupChanged();
-        method::EntriesFromMethod(method);  // its status is not examined
+        entries_.EntriesFromMethod(method);  // its status is not examined
         p.autoLampOn = host_.Strings().ItemIndex(p.kveAutoLamp->Value().ToString(),
                                                  p.kveAutoLamp->Range()) == 1;
         auto& grid = *p.kvsScan;
@@ -128,14 +128,14 @@ host::Status UCVIZari::MethodToPage(host::MethodObject& method) {
 
 // Traps and returns the "InvalidEntry" status.
 host::Status UCVIZari::ValidatePage() {
-    return proxy::Trap([&] { host_.Errors().Check(method::ValidateEntries(), "*"); });
+    return proxy::Trap([&] { host_.Errors().Check(entries_.ValidateEntries(), "*"); });
 }
 
 // Traps and returns the first failure; the elements written before it stay.
 host::Status UCVIZari::PageToMethod(host::MethodObject& method) {
     return proxy::Trap([&] {
         auto& p = *page_;
-        method::EntriesToMethod(method);  // its status is not examined
+        entries_.EntriesToMethod(method);  // its status is not examined
 
         // A loaded method hands the display every parameter, entries included,
         // and the display keeps them. An entry that the instrument does not
@@ -143,11 +143,13 @@ host::Status UCVIZari::PageToMethod(host::MethodObject& method) {
         // with the value it was loaded with and overwrite the person's later
         // edit, so such an entry's value comes from the page alone.
         auto setup = p.ucorve->CurrentSetup();
+        proxy::Required(setup, "current setup");
         auto merged = host_.NewParamSet();
+        proxy::Required(merged, "parameter set");
         for (std::int32_t a = 1; a <= setup->Count(); ++a) {
             const auto def = setup->Def(a);
             const bool described = setupDesc_ && setupDesc_->IndexOf(def->id) > 0;
-            if (method::FindEntry(def->id) > 0 && !described) continue;
+            if (entries_.FindEntry(def->id) > 0 && !described) continue;
             merged->Add(*def, setup->Value(a));
         }
         method::MergeSetupParams(method, *merged);
@@ -165,7 +167,7 @@ host::Status UCVIZari::PageToMethod(host::MethodObject& method) {
         }
         method.SetMethodType(kMethodType);
         method.SetInstrumentCount(1);
-        method.SetInstrument(1, instInfoParams_->Copy());
+        method.SetInstrument(1, proxy::Required(instInfoParams_, "parameter set").Copy());
         method.SetName(methodName_);
         method.SetVersionTag(kVersionTag);
     });

@@ -18,6 +18,8 @@ namespace {
 
 std::atomic<std::int32_t> gLive{0};
 
+constexpr host::Status kErrNoInstInfo = 0x7FFF0904;
+
 // Sums of control heights become the setup-area height to the nearest
 // integer, halves to even.
 std::int32_t RoundHalfEven(double v) {
@@ -60,10 +62,10 @@ UCVIZari::UCVIZari()
         page_->pgSetup->SetLeft(0);
         page_->pgSetup->SetTop(0);
         page_->pnlResult->SetTop(-30);
-        method::InitEntries();
+        entries_.InitEntries();
         CreateInstObjects();
         results_->InitResultTable();
-        page_->InitSetupEntries();
+        page_->InitSetupEntries(entries_);
     });
 }
 
@@ -74,11 +76,15 @@ UCVIZari::~UCVIZari() {
     --gLive;
 }
 
+// Lets a failure pass: an object the host did not make stays missing, and
+// every later use of it raises rather than dereferencing nothing.
 void UCVIZari::CreateInstObjects() {
     instInfo_ = host_.NewInstrumentInfo();
+    proxy::Required(instInfo_, "instrument information");
     setupDesc_ = host_.NewParamDefList();
+    proxy::Required(setupDesc_, "setup description");
     instInfoParams_ = host_.NewParamSet();
-    method::DefineInstInfoParams(*instInfoParams_);
+    method::DefineInstInfoParams(proxy::Required(instInfoParams_, "parameter set"));
 }
 
 // Written out in its stated order rather than left to member destruction.
@@ -92,7 +98,7 @@ void UCVIZari::ReleaseInstObjects() noexcept {
 // No trap: a failure reaches the host.
 std::shared_ptr<host::PageList> UCVIZari::AvailPages() {
     auto list = host_.NewPageList();
-    list->SetCount(2);
+    proxy::Required(list, "page list").SetCount(2);
     const char* names[] = {"Setup", "Online"};
     for (std::int32_t n = 1; n <= 2; ++n) {
         list->SetDescriptor(n, host_.Numbers().IntToText(n, "") + ";" +
@@ -138,11 +144,15 @@ host::Status UCVIZari::SetupModule(std::shared_ptr<host::UserConfig> pUserCfg,
     });
 }
 
-// Traps every failure; the instrument information stays replaced if the proxy fails.
+// Traps every failure; the instrument information stays replaced if the proxy
+// fails. No information at all is refused before anything is replaced.
 host::Status UCVIZari::SetInstrument(std::int32_t pIndex,
                                      std::shared_ptr<host::InstrumentInfo> pInstInfo) {
     return proxy::Trap([&] {
         if (pIndex != 1) return;
+        if (!pInstInfo)
+            throw host::Error(kErrNoInstInfo,
+                              "SetInstrument(1, ...) was handed no instrument information");
         instInfo_ = std::move(pInstInfo);
         proxy_ = std::make_unique<proxy::CORVEProxy>();
     });
@@ -157,7 +167,7 @@ void UCVIZari::LocalizeControl() {
     } catch (...) {
     }
     try {
-        index = catalogue->SectionIndex(AppName() + "#UCVIZari");
+        if (catalogue) index = catalogue->SectionIndex(AppName() + "#UCVIZari");
     } catch (...) {
     }
     if (index < 0) return;
@@ -166,6 +176,7 @@ void UCVIZari::LocalizeControl() {
     } catch (...) {
     }
     for (const auto& control : form_->Controls()) {
+        if (!section || !control) break;
         std::shared_ptr<host::LocaleNode> entry;
         try {
             std::string indexText;
@@ -195,14 +206,17 @@ void UCVIZari::LocalizeControl() {
 // Traps every failure, stops at it and returns its number; steps done stay done.
 host::Status UCVIZari::UpdateConfigDisplay() {
     return proxy::Trap([&] {
-        Proxy().GetInstSetupDesc(*setupDesc_);
+        auto& setupDesc = proxy::Required(setupDesc_, "setup description");
+        Proxy().GetInstSetupDesc(setupDesc);
         auto& u = *page_->ucorve;
         u.SetInstrumentInfo(instInfo_);
         u.Update();
         u.SetSetupDescription(setupDesc_);
         u.SetMode(2);
-        instInfoParams_->TakeValues(*instInfo_->Params());
-        page_->ApplySetupRanges(*setupDesc_);
+        auto& instInfo = proxy::Required(instInfo_, "instrument information");
+        proxy::Required(instInfoParams_, "parameter set")
+            .TakeValues(proxy::Required(instInfo.Params(), "instrument parameters"));
+        page_->ApplySetupRanges(setupDesc);
         page_->ApplyLayout();
     });
 }
@@ -240,7 +254,7 @@ void UCVIZari::ReleaseExtender() {
         }
     }
     try {
-        method::ClearEntries();
+        entries_.ClearEntries();
     } catch (...) {
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/acq_module.h"
+#include "method/method_entries.h"
 #include "method/result_table.h"
 #include "ui/setup_page.h"
 
@@ -114,6 +115,7 @@ class UCVIZari final : public host::IUCVIZari {
     bool noAutoClear_ = false;
     std::shared_ptr<host::AcqData> acqData_;
     std::unique_ptr<method::ResultTable> results_;
+    method::MethodEntries entries_;  // this control's own entry table
 };
 
 }  // namespace module

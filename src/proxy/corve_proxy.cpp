@@ -35,6 +35,12 @@ host::Status CORVEProxy::StatusFromReply(const std::string& reply) {
     return status != 0 ? status : host::kErrUnexpected;
 }
 
+std::shared_ptr<host::DataPacket> CORVEProxy::NewPacket() {
+    auto packet = Host().Instruments().CreatePacket();
+    Required(packet, "data packet");
+    return packet;
+}
+
 void CORVEProxy::Check(host::Status status) {
     Host().Errors().Check(status, "*");
 }
@@ -55,7 +61,7 @@ void CORVEProxy::Reset() {
 void CORVEProxy::Initialize(const host::InstrumentInfo& pInfo) {
     (void)Trap([&] {  // ends silently
         auto& h = Host();
-        auto packet = h.Instruments().CreatePacket();
+        auto packet = NewPacket();
         server_->GetErrorList(*packet);
         packet->Rewind();
         std::int32_t n = packet->ReadCount();
@@ -99,8 +105,9 @@ host::Status CORVEProxy::WaitInitialized() {
 void CORVEProxy::GetInstInfo(host::InstrumentInfo& pInfo) {
     (void)Trap([&] {  // ends silently
         auto& h = Host();
-        auto packet = h.Instruments().CreatePacket();
+        auto packet = NewPacket();
         auto params = h.NewParamSet();
+        Required(params, "parameter set");
         server_->GetInstInfo(*packet);
         params->LoadFrom(*packet, 0);
         pInfo.Reset(0);
@@ -117,7 +124,7 @@ void CORVEProxy::GetStatus(std::int32_t& pStatus, double& pIntensity, double& pT
 
 void CORVEProxy::UpdateCalibration(const host::CalibrationData& pCalib) {
     (void)Trap([&] {  // ends silently
-        auto packet = Host().Instruments().CreatePacket();
+        auto packet = NewPacket();
         pCalib.SaveTo(*packet, 0);
         server_->SetCalibration(*packet);
     });

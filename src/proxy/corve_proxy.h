@@ -117,6 +117,8 @@ class CORVEProxy {
     // Raises the status of a registered error code; never returns.
     [[noreturn]] void RaiseCode(std::int32_t code, const char* what);
     void Check(host::Status status);
+    // A new packet from the instrument factory; raises when it makes none.
+    static std::shared_ptr<host::DataPacket> NewPacket();
     std::string BusyReply();
     enum class StopAsk { Abort, AbortOrStop };
     // Polls until the reply is no longer busy; the final reply.

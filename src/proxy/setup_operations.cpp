@@ -24,7 +24,7 @@ void RequireFinite(double v, const char* what) {
 void CORVEProxy::GetInstSetupDesc(host::ParamDefList& pSetup) {
     (void)Trap([&] {  // ends silently
         auto& h = Host();
-        auto packet = h.Instruments().CreatePacket();
+        auto packet = NewPacket();
         server_->GetSetupDesc(*packet);
         pSetup.LoadFrom(*packet, 0);
         for (std::int32_t i = 1; i <= pSetup.Count(); ++i) {
@@ -38,7 +38,7 @@ void CORVEProxy::GetInstSetupDesc(host::ParamDefList& pSetup) {
 
 host::Status CORVEProxy::UpdateCurrSetup(host::ParamSet& pInfo) {
     return Trap([&] {
-        auto packet = Host().Instruments().CreatePacket();
+        auto packet = NewPacket();
         server_->GetCurrSetup(*packet);
         for (std::int32_t i = 1; i <= pInfo.Count(); ++i)
             pInfo.SetValue(i, packet->ReadValue(pInfo.Def(i)->dataType));

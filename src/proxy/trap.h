@@ -6,6 +6,7 @@
 // A failure never comes back as 0: a host::Error carrying 0 and every other
 // exception become host::kErrUnexpected.
 #include <exception>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -18,6 +19,16 @@ namespace proxy {
 // Hands the raised text to the thread's error service, so the number's message
 // text tells what went wrong; never throws.
 void NoteRaised(host::Status number, const std::string& text) noexcept;
+
+// The object a host factory or service handed back; raises kErrNoHostObject
+// naming it when there is none, so a broken host is an error number and never
+// a null dereference.
+template <class T>
+T& Required(const std::shared_ptr<T>& object, const char* what) {
+    if (!object)
+        throw host::Error(host::kErrNoHostObject, std::string("the host provided no ") + what);
+    return *object;
+}
 
 template <class F>
 host::Status Trap(F&& body) noexcept {

@@ -74,17 +74,17 @@ SetupPage::SetupPage(host::Form& f)
       mnuPopUp(Get<host::ContextMenu>(f, "mnuPopUp")),
       mnuCopyMethod(Get<host::MenuItem>(f, "mnuCopyMethod")) {}
 
-void SetupPage::InitSetupEntries() {
+void SetupPage::InitSetupEntries(method::MethodEntries& entries) {
     auto& h = host::CurrentHost();
     auto& errors = h.Errors();
     auto& texts = h.Texts();
-    errors.Check(method::AddEntry(kveIntTime, "IntTime", texts.Text("Int.Time", "")), "*");
-    errors.Check(method::AddEntry(kveAutoLamp, "AutoLamp", texts.Text("AutoLampOff", "")), "*");
+    errors.Check(entries.AddEntry(kveIntTime, "IntTime", texts.Text("Int.Time", "")), "*");
+    errors.Check(entries.AddEntry(kveAutoLamp, "AutoLamp", texts.Text("AutoLampOff", "")), "*");
     const auto def =
         h.Progress().CreateResultDef("Int", host::kTypeNumber, texts.Text("CapFLIntens", "Int"),
                                      texts.Text("UnitFLIntens", "#"), "0.000");
     if (!def) throw host::Error(host::kErrUnexpected, "the host created no result definition");
-    method::AddResultDef(*def, "", 1);
+    entries.AddResultDef(*def, "", 1);
 }
 
 void SetupPage::ApplySetupRanges(const host::ParamDefList& description) {

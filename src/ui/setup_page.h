@@ -15,6 +15,10 @@
 #include "host/forms.h"
 #include "host/param_set.h"
 
+namespace method {
+class MethodEntries;
+}
+
 namespace ui {
 
 // Raised when "Delete Pos" would remove the method's only position.
@@ -40,8 +44,9 @@ class SetupPage {
     bool autoLampOn = false;
 
     // Registers "IntTime" and "AutoLamp" as method entries and the "Int"
-    // result definition. Lets a failure pass (creation ends silently on it).
-    void InitSetupEntries();
+    // result definition in the control's entry table. Lets a failure pass
+    // (creation ends silently on it).
+    void InitSetupEntries(method::MethodEntries& entries);
     // Entry and grid ranges from the instrument's setup description; an item
     // the description lacks clears its range. Lets a failure pass.
     void ApplySetupRanges(const host::ParamDefList& description);

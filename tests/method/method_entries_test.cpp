@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <thread>
 
 #include "host/error.h"
 #include "ui/page_fixture.h"
@@ -41,9 +40,9 @@ class MethodEntriesTest : public pagetest::PageTest {
 
 TEST_F(MethodEntriesTest, InitEntries_RegistersTheMethodErrorsOnceAndEmptiesTheTable) {
     const host::Status dup = StatusOf("DupID");
-    method::InitEntries();
-    EXPECT_EQ(method::EntryCount(), 0);
-    EXPECT_EQ(method::FindEntry("IntTime"), -1);
+    entries_.InitEntries();
+    EXPECT_EQ(entries_.EntryCount(), 0);
+    EXPECT_EQ(entries_.FindEntry("IntTime"), -1);
 
     const std::map<std::string, std::pair<std::string, bool>> expected{
         {"DupID", {"Duplicate ID detected", true}},
@@ -61,27 +60,27 @@ TEST_F(MethodEntriesTest, InitEntries_RegistersTheMethodErrorsOnceAndEmptiesTheT
     EXPECT_EQ(StatusOf("DupID"), dup);
 
     // The table now serves whoever registers next.
-    EXPECT_EQ(method::AddEntry(page_->kveIntTime, "IntTime", ""), 0);
-    EXPECT_EQ(method::FindEntry("INTTIME"), 1);
+    EXPECT_EQ(entries_.AddEntry(page_->kveIntTime, "IntTime", ""), 0);
+    EXPECT_EQ(entries_.FindEntry("INTTIME"), 1);
 }
 
 TEST_F(MethodEntriesTest, AddEntry_RefusesEmptyAndDuplicateIdsAndRegistersNothing) {
     auto blank = NewEntry("KVEBlank");
-    EXPECT_EQ(method::AddEntry(blank, "", "Blank"), StatusOf("EmptyID"));
-    EXPECT_EQ(method::EntryCount(), 2);
+    EXPECT_EQ(entries_.AddEntry(blank, "", "Blank"), StatusOf("EmptyID"));
+    EXPECT_EQ(entries_.EntryCount(), 2);
 
     auto preset = NewEntry("KVEPreset", "Preset");
-    EXPECT_EQ(method::AddEntry(preset, "", "Preset"), 0);
-    EXPECT_EQ(method::FindEntry("preset"), 3);
+    EXPECT_EQ(entries_.AddEntry(preset, "", "Preset"), 0);
+    EXPECT_EQ(entries_.FindEntry("preset"), 3);
 
-    EXPECT_EQ(method::AddEntry(blank, "INTTIME", "Twin"), StatusOf("DupID"));
+    EXPECT_EQ(entries_.AddEntry(blank, "INTTIME", "Twin"), StatusOf("DupID"));
     EXPECT_EQ(blank->Id(), "");
     // The same control again, under a new ID: refused, and it keeps its ID.
-    EXPECT_EQ(method::AddEntry(page_->kveIntTime, "Other", ""), StatusOf("DupID"));
+    EXPECT_EQ(entries_.AddEntry(page_->kveIntTime, "Other", ""), StatusOf("DupID"));
     EXPECT_EQ(page_->kveIntTime->Id(), "IntTime");
-    EXPECT_EQ(method::FindEntry("IntTime"), 1);
-    EXPECT_EQ(method::AddEntry(nullptr, "Nothing", ""), method::kErrNoEntryControl);
-    EXPECT_EQ(method::EntryCount(), 3);
+    EXPECT_EQ(entries_.FindEntry("IntTime"), 1);
+    EXPECT_EQ(entries_.AddEntry(nullptr, "Nothing", ""), method::kErrNoEntryControl);
+    EXPECT_EQ(entries_.EntryCount(), 3);
 }
 
 TEST_F(MethodEntriesTest, EntriesToMethod_StoresListValuesAtTheirRegisteredPosition) {
@@ -89,7 +88,7 @@ TEST_F(MethodEntriesTest, EntriesToMethod_StoresListValuesAtTheirRegisteredPosit
     page_->kveAutoLamp->SetValue("Aus");
     page_->kveIntTime->SetValue(0.5);
     auto m = MethodWith({{"Other", 1.0}, {"autolamp", "On"}});
-    ASSERT_EQ(method::EntriesToMethod(*m), 0);
+    ASSERT_EQ(entries_.EntriesToMethod(*m), 0);
 
     auto params = m->Params();
     ASSERT_EQ(params->Count(), 3);
@@ -103,17 +102,17 @@ TEST_F(MethodEntriesTest, EntriesToMethod_StoresListValuesAtTheirRegisteredPosit
     EXPECT_EQ(params->Def(3)->name, "Int.Time");
 
     page_->kveAutoLamp->SetValue("Ein");
-    ASSERT_EQ(method::EntriesToMethod(*m), 0);
+    ASSERT_EQ(entries_.EntriesToMethod(*m), 0);
     EXPECT_EQ(params->Count(), 3);
     EXPECT_EQ(params->Value(2), host::Variant("On"));
     page_->kveAutoLamp->SetValue("On");  // no item of the control's list now
-    EXPECT_EQ(method::EntriesToMethod(*m), StatusOf("InvalidEntry"));
+    EXPECT_EQ(entries_.EntriesToMethod(*m), StatusOf("InvalidEntry"));
 }
 
 TEST_F(MethodEntriesTest, EntriesFromMethod_MapsListItemsToTheControlsCurrentList) {
     Localise();
     auto m = MethodWith({{"Unknown", 3.0}, {"AUTOLAMP", "Off"}, {"IntTime", 2.5}});
-    EXPECT_EQ(method::EntriesFromMethod(*m), 0);
+    EXPECT_EQ(entries_.EntriesFromMethod(*m), 0);
     EXPECT_EQ(page_->kveAutoLamp->Value(), host::Variant("Aus"));
     EXPECT_EQ(page_->kveIntTime->Value(), host::Variant(2.5));
 }
@@ -121,7 +120,7 @@ TEST_F(MethodEntriesTest, EntriesFromMethod_MapsListItemsToTheControlsCurrentLis
 TEST_F(MethodEntriesTest, EntriesFromMethod_GoesOnPastAStoredValueOffTheList) {
     page_->kveAutoLamp->SetValue("On");
     auto m = MethodWith({{"AutoLamp", "Maybe"}, {"IntTime", 0.1}});
-    EXPECT_EQ(method::EntriesFromMethod(*m), StatusOf("InvalidEntry"));
+    EXPECT_EQ(entries_.EntriesFromMethod(*m), StatusOf("InvalidEntry"));
     EXPECT_EQ(page_->kveAutoLamp->Value(), host::Variant(""));
     EXPECT_EQ(page_->kveIntTime->Value(), host::Variant(0.1));
 }
@@ -130,37 +129,36 @@ TEST_F(MethodEntriesTest, ValidateEntries_ChecksEveryEntry) {
     page_->ApplySetupRanges(*description_);
     page_->kveIntTime->SetValue(1.0);
     page_->kveAutoLamp->SetValue("Off");
-    EXPECT_EQ(method::ValidateEntries(), 0);
+    EXPECT_EQ(entries_.ValidateEntries(), 0);
     page_->kveIntTime->SetValue(20.0);  // beyond the instrument's 10 s
-    EXPECT_EQ(method::ValidateEntries(), StatusOf("InvalidEntry"));
+    EXPECT_EQ(entries_.ValidateEntries(), StatusOf("InvalidEntry"));
     page_->kveIntTime->SetValue(1.0);
     page_->kveAutoLamp->SetValue(host::Variant());
-    EXPECT_EQ(method::ValidateEntries(), StatusOf("InvalidEntry"));
+    EXPECT_EQ(entries_.ValidateEntries(), StatusOf("InvalidEntry"));
 }
 
 TEST_F(MethodEntriesTest, ClearEntries_ReleasesTheControlsAndTheResultDefinitions) {
     const long held = page_->kveIntTime.use_count();
-    method::ClearEntries();
-    EXPECT_EQ(method::EntryCount(), 0);
+    entries_.ClearEntries();
+    EXPECT_EQ(entries_.EntryCount(), 0);
     EXPECT_EQ(page_->kveIntTime.use_count(), held - 1);
     auto m = host_->NewMethodObject();
-    EXPECT_EQ(method::EntriesToMethod(*m), method::kErrEntriesNotReady);
-    EXPECT_THROW(method::AddResultDef(host::ResultDef{}, "", 1), host::Error);
+    EXPECT_EQ(entries_.EntriesToMethod(*m), method::kErrEntriesNotReady);
+    EXPECT_THROW(entries_.AddResultDef(host::ResultDef{}, "", 1), host::Error);
 }
 
-TEST_F(MethodEntriesTest, Table_IsKeptPerThread) {
-    host::Status status = 0;
-    std::int32_t count = -1;
-    std::thread other([&] {
-        host::SetCurrentHost(host_);
-        count = method::EntryCount();
-        status = method::AddEntry(NewEntry("KVEOther"), "Other", "");
-        host::SetCurrentHost(nullptr);
-    });
-    other.join();
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(status, method::kErrEntriesNotReady);
-    EXPECT_EQ(method::EntryCount(), 2);
+TEST_F(MethodEntriesTest, Table_IsKeptPerOwner) {
+    method::MethodEntries other;
+    EXPECT_EQ(other.AddEntry(NewEntry("KVEOther"), "Other", ""), method::kErrEntriesNotReady);
+    other.InitEntries();
+    EXPECT_EQ(other.AddEntry(NewEntry("KVEOther"), "IntTime", ""), 0);
+    other.ClearEntries();
+    // The page's own table neither saw the registration nor the release.
+    EXPECT_EQ(entries_.EntryCount(), 2);
+    EXPECT_EQ(entries_.FindEntry("Other"), -1);
+    auto m = host_->NewMethodObject();
+    entries_.EntriesToMethod(*m);  // the empty lamp entry is refused after the definitions
+    EXPECT_EQ(m->ResultDefCount(), 1);
 }
 
 }  // namespace

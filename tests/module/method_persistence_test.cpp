@@ -261,3 +261,32 @@ TEST_F(MethodPersistence, CopyMethodCopiesUnvalidatedAndKeepsTheClipboardOnFailu
 }
 
 }  // namespace
+
+// Two controls on one thread: each page's entries go to its own method, and
+// releasing one control leaves the other able to write whole methods.
+TEST_F(MethodPersistence, TwoControlsOnOneThreadKeepTheirOwnEntries) {
+    auto second = module::TheClassFactory().CreateInstance(host_);
+    Configure(*second);
+    auto lampOf = [](host::IUCVIZari& c) {
+        return host::As<host::KVEntry>(c.Surface().Find("KVEAutoLamp"))->Value().ToString();
+    };
+    ASSERT_EQ(second->LoadMethod(Stored(kThree, "Off")), 0);
+    ASSERT_EQ(control_->LoadMethod(Stored(kThree, "On")), 0);
+    EXPECT_EQ(lampOf(*control_), "On");
+    EXPECT_EQ(lampOf(*second), "Off");
+
+    auto first = host_->NewMethodObject();
+    ASSERT_EQ(control_->UpdateMethod(first), 0);
+    EXPECT_EQ(first->Params()->ValueOf("AutoLamp").ToString(), "On");
+    auto other = host_->NewMethodObject();
+    ASSERT_EQ(second->UpdateMethod(other), 0);
+    EXPECT_EQ(other->Params()->ValueOf("AutoLamp").ToString(), "Off");
+
+    second->ReleaseExtender();
+    second.reset();
+    auto after = host_->NewMethodObject();
+    ASSERT_EQ(control_->UpdateMethod(after), 0);
+    EXPECT_EQ(after->Params()->ValueOf("AutoLamp").ToString(), "On");
+    ASSERT_EQ(after->ResultDefCount(), 1);
+    EXPECT_EQ(after->GetResultDef(1).id, "Int");
+}

@@ -36,12 +36,12 @@ class PageTest : public ::testing::Test {
             form_->AddControl(host_->Controls().Create(desc));
         page_ = std::make_unique<ui::SetupPage>(*form_);
 
-        method::InitEntries();
+        entries_.InitEntries();
         results_ = std::make_unique<method::ResultTable>(
             *host_, *page_->kvsResult, *page_->kvsScan,
             method::ControlState{noAutoClear_, acqData_, form_->Handle()});
         results_->InitResultTable();
-        page_->InitSetupEntries();
+        page_->InitSetupEntries(entries_);
         page_->Connect([this] { results_->SetResultColumns(); }, [this] { ++adjustCalls_; });
 
         description_ = SimulatorDescription();
@@ -49,7 +49,7 @@ class PageTest : public ::testing::Test {
         page_->ucorve->Reset();
     }
     void TearDown() override {
-        method::ClearEntries();
+        entries_.ClearEntries();
         page_.reset();
         results_.reset();
         form_.reset();
@@ -97,6 +97,7 @@ class PageTest : public ::testing::Test {
     std::shared_ptr<host::Form> form_;
     std::unique_ptr<ui::SetupPage> page_;
     std::unique_ptr<method::ResultTable> results_;
+    method::MethodEntries entries_;
     std::shared_ptr<host::ParamDefList> description_;
     bool noAutoClear_ = false;
     std::shared_ptr<host::AcqData> acqData_;

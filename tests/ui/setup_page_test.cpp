@@ -22,13 +22,13 @@ class GermanPageTest : public pagetest::PageTest {
 };
 
 TEST_F(GermanPageTest, InitSetupEntries_RegistersTwoEntriesAndTheIntensityResult) {
-    EXPECT_EQ(method::EntryCount(), 2);
-    EXPECT_EQ(method::FindEntry("inttime"), 1);
-    EXPECT_EQ(method::FindEntry("AUTOLAMP"), 2);
+    EXPECT_EQ(entries_.EntryCount(), 2);
+    EXPECT_EQ(entries_.FindEntry("inttime"), 1);
+    EXPECT_EQ(entries_.FindEntry("AUTOLAMP"), 2);
     page_->kveIntTime->SetValue(1.0);
     page_->kveAutoLamp->SetValue("On");
     auto m = host_->NewMethodObject();
-    ASSERT_EQ(method::EntriesToMethod(*m), 0);
+    ASSERT_EQ(entries_.EntriesToMethod(*m), 0);
     auto params = m->Params();
     EXPECT_EQ(params->Def(params->IndexOf("IntTime"))->name, "Int.-Zeit");
     EXPECT_EQ(params->Def(params->IndexOf("AutoLamp"))->name, "Lampe automatisch aus");
