@@ -1,4 +1,8 @@
 // The measurement run of UCVIZari: InitMeasurement, MeasureSample, ExitMeasurement.
+#include <fmt/format.h>
+
+#include <cmath>
+
 #include "host/context.h"
 #include "host/error.h"
 #include "module/ucvizari.h"
@@ -10,6 +14,25 @@ namespace {
 
 constexpr host::Status kErrNoInstrument = 0x7FFF0902;
 constexpr host::Status kErrNoAcqData = 0x7FFF0903;
+constexpr host::Status kErrBadPosition = 0x7FFF0905;
+
+// Every cell of the position table is a finite number, checked before the
+// sample sends anything: a run must not stop half-way on a cell it could
+// have refused at its start, nor send "inf" to the stage.
+void RequirePositions(const host::MethodObject& method) {
+    static const char* const kFields[] = {"X-Pos (mm)", "Y-Pos (mm)", "Ex.Wl (nm)", "Em.Wl (nm)"};
+    const std::int32_t n = method.RowCount(1);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        for (std::int32_t c = 1; c <= 4; ++c) {
+            const double v = method.Cell(1, c, i).ToDouble();
+            if (!std::isfinite(v)) {
+                throw host::Error(
+                    kErrBadPosition,
+                    fmt::format("position {}: {} is not a finite number", i, kFields[c - 1]));
+            }
+        }
+    }
+}
 
 // The lamp value SetupStatus sent for this setup; raises failure when it sent none.
 std::string LampAfterSetup(host::Host& h, const host::ParamSet& setup, bool autoLamp,
@@ -19,6 +42,17 @@ std::string LampAfterSetup(host::Host& h, const host::ParamSet& setup, bool auto
     if (autoLamp) return "Off";
     const auto& desc = *setupDesc.Item(index);
     return h.Numbers().ValueToText(setup.ValueOf("Lamp"), desc.dataType, desc.format, 0);
+}
+
+// A refused lamp switch is looked into rather than ignored: when the lamp is
+// not in the wanted state after all, the refusal is raised (a run must not
+// measure dark and report success); when it is, the refusal changes nothing.
+void RequireLamp(host::Host& h, proxy::CORVEProxy& proxy, const std::string& wanted,
+                 host::Status refusal) {
+    if (refusal == 0) return;
+    std::string state;
+    if (proxy.ReadProperty("Lamp", state) == 0 && host::IEquals(state, wanted)) return;
+    h.Errors().Check(refusal, "*");
 }
 
 // The polling loops answer an abort by stopping the instrument, which stops
@@ -62,7 +96,8 @@ host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) {
 // Traps every failure, stops at it and returns its number; nothing is undone
 // (the lock stays held, a lamp switched off stays off). The lamp steps of the
 // dark current ignore their statuses, except that a failed read ends the
-// operation when the setup set no lamp state to restore instead.
+// operation when the setup set no lamp state to restore instead, and a refused
+// restore ends it when the lamp read back is not in the restored state.
 host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObject>& method,
                                           const std::shared_ptr<host::AcqData>& acqData) {
     return proxy::Trap([&] {
@@ -96,14 +131,16 @@ host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObje
             host_.Progress().Wait(1.0);
             errors.Check(proxy.ExecCommandSynch("Set SubDC=On", ignored), "*");
             errors.Check(proxy.ExecCommandSynch("Run SubDC", ignored), "*");
-            proxy.SendProperty("Lamp", saved);  // status ignored
+            RequireLamp(host_, proxy, saved, proxy.SendProperty("Lamp", saved));
         }
     });
 }
 
-// Traps every failure and returns its number. After a failure the automatic
+// Traps every failure and returns its number. A refused automatic lamp-on ends
+// the sample when the lamp read back is not on. After a failure the automatic
 // lamp is switched off; the row and the results written so far stay; no item
-// flag and no NewDataAvail. A pending abort ends the sample before a position.
+// flag and no NewDataAvail. A pending abort ends the sample before a position;
+// a position cell that is not a finite number ends it before anything is sent.
 host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject>& method,
                                         host::ResultType resType, std::int32_t sampleNo,
                                         const std::shared_ptr<host::ParamSet>& sampleInfo) {
@@ -113,12 +150,13 @@ host::Status UCVIZari::MeasurePositions(const std::shared_ptr<host::MethodObject
         if (!sampleInfo)
             throw host::Error(host::kErrUnexpected, "MeasureSample needs the sample information");
         if (!method) throw host::Error(host::kErrUnexpected, "MeasureSample needs a method");
+        RequirePositions(*method);
         std::string id = sampleInfo->ValueOf(host_.Environment().SampleIdKey()).ToString();
         if (noAutoClear_) id = AcqDataOrRaise().Text() + "." + id;
         host_.Progress().ShowProgress(host_.Texts().Text("Measure sample:", "") + " " + id);
         auto& proxy = Proxy();
         proxy.SetSimConc(resType, *sampleInfo);
-        if (page_->autoLampOn) proxy.SendProperty("Lamp", "On");  // status ignored
+        if (page_->autoLampOn) RequireLamp(host_, proxy, "On", proxy.SendProperty("Lamp", "On"));
         auto& grid = *page_->kvsResult;
         const std::int32_t row = grid.RowCount() + 1;
         grid.SetRowCount(row);

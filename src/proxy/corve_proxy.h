@@ -18,8 +18,9 @@ namespace proxy {
 
 inline constexpr host::Status kErrNoServer = 0x7FFF0C01;        // the factory gave no server
 inline constexpr host::Status kErrEmptyBusyReply = 0x7FFF0C02;  // busy would look like success
-inline constexpr host::Status kErrNotFinite = 0x7FFF0C03;  // a computed wavelength is inf or NaN
-inline constexpr host::Status kErrNoFailure = 0x7FFF0C04;  // an error code whose check passed
+inline constexpr host::Status kErrNotFinite = 0x7FFF0C03;       // a value to send is inf or NaN
+inline constexpr host::Status kErrNoFailure = 0x7FFF0C04;       // an error code whose check passed
+inline constexpr host::Status kErrBadTimedriveType = 0x7FFF0C05;  // no type of the list
 
 class CORVEProxy {
   public:
@@ -59,13 +60,15 @@ class CORVEProxy {
     // --- Setup operations ---
     // Traps. Reads the current value of every entry of pInfo, in its order.
     host::Status UpdateCurrSetup(host::ParamSet& pInfo);
-    // Traps. Brings the instrument into the setup state pStatus.
+    // Traps. Brings the instrument into the setup state pStatus; a value that
+    // is not finite is refused before anything is sent.
     host::Status SetupStatus(const host::ParamSet& pStatus, bool pAutoLamp,
                              const host::ParamDefList& pSetup);
-    // Traps.
+    // Traps; a value that is not finite is refused before anything is sent.
     host::Status SetupScan(std::int32_t pScanType, double pScanStart, double pScanEnd,
                            double pScanStep, double pScanSpeed, double pWLFixed);
-    // Traps.
+    // Traps; a type outside 1-2 or a value that is not finite is refused
+    // before anything is sent.
     host::Status SetupTimedrive(std::int32_t pTDType, double pScanStart, double pScanEnd,
                                 double pScanStep, double pScanResp);
     // Traps (a start that is not a finite number). Sends nothing.

@@ -51,6 +51,17 @@ host::Status CORVEProxy::SetupStatus(const host::ParamSet& pStatus, bool pAutoLa
         auto& numbers = Host().Numbers();
         double exWl = pStatus.ValueOf("ExWl").ToDouble();
         double emWl = pStatus.ValueOf("EmWl").ToDouble();
+        // Checked before the first command: a setup that cannot be sent whole
+        // is not sent in part.
+        RequireFinite(exWl, "the setup's excitation wavelength (ExWl)");
+        RequireFinite(emWl, "the setup's emission wavelength (EmWl)");
+        for (std::int32_t i = 1; i <= pStatus.Count(); ++i) {
+            const host::Variant v = pStatus.Value(i);
+            if (v.IsNumeric() && !std::isfinite(v.ToDouble())) {
+                throw host::Error(kErrNotFinite, "the setup value " + pStatus.Def(i)->id +
+                                                     " is not a finite number");
+            }
+        }
         std::string mirror = pStatus.ValueOf("EmMirror").ToString();
         std::string answer;
         if (host::IEquals(mirror, "Out")) Check(ExecCommandSynch("Set EmMirror=Out", answer));
@@ -78,24 +89,28 @@ double CORVEProxy::EnergyShiftedWl(double wl, double offset) {
 
 host::Status CORVEProxy::SetScanStartWL(std::int32_t pScType, double pScStart, double pScFixed) {
     return Trap([&] {
+        double ex = 0.0, em = 0.0;
         switch (pScType) {
             case 1:
-                scanStartEx_ = pScStart, scanStartEm_ = pScFixed;
+                ex = pScStart, em = pScFixed;
                 break;
             case 2:
-                scanStartEx_ = pScFixed, scanStartEm_ = pScStart;
+                ex = pScFixed, em = pScStart;
                 break;
             case 3:
-                scanStartEx_ = pScStart, scanStartEm_ = pScStart + pScFixed;
+                ex = pScStart, em = pScStart + pScFixed;
                 break;
             case 4:
-                scanStartEx_ = pScStart, scanStartEm_ = EnergyShiftedWl(pScStart, pScFixed);
+                ex = pScStart, em = EnergyShiftedWl(pScStart, pScFixed);
                 break;
             default:
                 return;
         }
-        RequireFinite(scanStartEx_, "the excitation scan start");
-        RequireFinite(scanStartEm_, "the emission scan start");
+        // Computed, checked, then kept: a refused start leaves the last good one.
+        RequireFinite(ex, "the excitation scan start");
+        RequireFinite(em, "the emission scan start");
+        scanStartEx_ = ex;
+        scanStartEm_ = em;
     });
 }
 
@@ -125,6 +140,9 @@ host::Status CORVEProxy::SetupScan(std::int32_t pScanType, double pScanStart, do
                                    double pScanStep, double pScanSpeed, double pWLFixed) {
     return Trap([&] {
         auto& numbers = Host().Numbers();
+        RequireFinite(pScanEnd, "the scan end");
+        RequireFinite(pScanStep, "the scan interval");
+        RequireFinite(pScanSpeed, "the scan speed");
         // A start that is no number must not reach the instrument as one.
         Check(SetScanStartWL(pScanType, pScanStart, pWLFixed));
         Check(GotoScanStartWL());
@@ -143,6 +161,15 @@ host::Status CORVEProxy::SetupTimedrive(std::int32_t pTDType, double pScanStart,
     return Trap([&] {
         auto& h = Host();
         auto& numbers = h.Numbers();
+        if (pTDType < 1 || pTDType > 2) {
+            throw host::Error(kErrBadTimedriveType,
+                              "time-drive type " + std::to_string(pTDType) +
+                                  " is none of 1 (FixWave) and 2 (ShortPhos)");
+        }
+        RequireFinite(pScanStart, "the time-drive start");
+        RequireFinite(pScanEnd, "the time-drive end");
+        RequireFinite(pScanStep, "the time-drive interval");
+        RequireFinite(pScanResp, "the time-drive response");
         Check(SendProperty("TD.Type", h.Strings().ItemAt(pTDType, "{FixWave;ShortPhos}")));
         Check(SendProperty("TD.Start", numbers.DoubleToText(pScanStart, "0.0", 0)));
         Check(SendProperty("TD.End", numbers.DoubleToText(pScanEnd, "0.0", 0)));

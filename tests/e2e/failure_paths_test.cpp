@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <regex>
@@ -24,6 +25,7 @@
 #include "platform/kvdova/acq_data_file.h"
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/measurement_run.h"
+#include "platform/qnserver/command.h"
 #include "platform/qnserver/instrument.h"
 #include "scenario_fixture.h"
 
@@ -287,6 +289,74 @@ TEST_F(FailurePaths, UnreadableLampWithoutALampSetup_EndsInitBeforeTheLampIsTouc
     EXPECT_EQ(sent.back(), "Get Lamp");
     EXPECT_FALSE(Contains(sent, "Set Lamp=Off"));
     EXPECT_EQ(control_->ExitMeasurement(without), 0);
+}
+
+// A refused lamp switch is read back: the run goes on only when the lamp is
+// in the wanted state anyway, never measuring dark while reporting success.
+TEST_F(FailurePaths, RefusedLampSwitches_FailTheStepOnlyWhenTheLampIsNotAsWanted) {
+    auto& hardware = host_->Simulator().GetInstrument().GetHardware();
+    const auto refused = [&] {
+        return host_->Errors().StatusOf(host_->Errors().CodeOfReply("Injected", ""));
+    };
+    {
+        SCOPED_TRACE("the restore after the dark current");
+        auto m = Method(kWells, "Phos", /*autoLamp=*/false);  // the setup switches it on
+        ASSERT_EQ(control_->LoadMethod(m), 0);
+        Fault("Set Lamp#3=Injected:refused");  // setup on, dark off, restore on
+        EXPECT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), refused());
+        EXPECT_EQ(hardware.Properties().Get("Lamp"), "Off");
+        EXPECT_EQ(control_->ExitMeasurement(m), 0);
+        host_->Simulator().GetInstrument().ClearFaultRules();
+    }
+    {
+        SCOPED_TRACE("the restore keeps the lamp the setup left off");
+        auto m = Method(kWells, "Phos", /*autoLamp=*/true);  // the setup switches it off
+        ASSERT_EQ(control_->LoadMethod(m), 0);
+        Sent();
+        ASSERT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), 0);
+        EXPECT_EQ(Sent().back(), "Set Lamp=Off");
+        EXPECT_EQ(control_->ExitMeasurement(m), 0);
+    }
+    auto m = Method(kWells, "Fluor", /*autoLamp=*/true);
+    ASSERT_EQ(control_->LoadMethod(m), 0);
+    ASSERT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), 0);
+    auto data = uc_->CurrentAcqData();
+    data->AddItem(host::ItemGroup::Type1, 1, "A1");
+    data->AddItem(host::ItemGroup::Type1, 2, "A2");
+    {
+        SCOPED_TRACE("a sample's lamp-on refused with the lamp off");
+        Fault("Set Lamp#1=Injected:refused");  // the first lamp switch from here on
+        Sent();
+        EXPECT_EQ(control_->MeasureSample(m, 1, 1, Sample("A1")), refused());
+        EXPECT_FALSE(Contains(Sent(), "Get Int"));
+        EXPECT_EQ(data->ResultCount(), 0);
+    }
+    {
+        SCOPED_TRACE("refused, but the lamp is on already");
+        std::string answer;  // the lamp switched on behind the module's back
+        hardware.Plan(qnserver::ParseCommand("Set Lamp=On").command).action.finish(answer);
+        EXPECT_EQ(control_->MeasureSample(m, 1, 2, Sample("A2")), 0);
+        EXPECT_EQ(data->ResultCount(), static_cast<std::int32_t>(kWells.size()));
+    }
+    host_->Simulator().GetInstrument().ClearFaultRules();
+    EXPECT_EQ(control_->ExitMeasurement(m), 0);
+}
+
+// A position cell that is no finite number ends the sample before it moves
+// anything, with a message that names the position and the field.
+TEST_F(FailurePaths, PositionsThatAreNoNumbers_AreRefusedBeforeTheSampleMovesAnything) {
+    auto m = Method(kWells);
+    ASSERT_EQ(control_->LoadMethod(m), 0);
+    ASSERT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), 0);
+    m->SetCell(1, 3, 2, std::numeric_limits<double>::infinity());
+    Sent();
+    const host::Status status = control_->MeasureSample(m, 1, 1, Sample("A1"));
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(host_->Errors().MessageText(status), "position 2: Ex.Wl (nm) is not a finite number");
+    // Only the failure's own lamp-off, as after any failed sample.
+    EXPECT_EQ(Sent(), std::vector<std::string>{"Set Lamp=Off"});
+    EXPECT_EQ(uc_->Page().kvsResult->RowCount(), 0);
+    EXPECT_EQ(control_->ExitMeasurement(m), 0);
 }
 
 // --- An abort that the instrument cannot act on ---

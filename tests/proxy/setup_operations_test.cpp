@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "fake_server.h"
 #include "proxy/corve_proxy.h"
@@ -83,9 +84,31 @@ TEST_F(Setup, ScanStartsFollowTheScanType) {
     EXPECT_EQ(proxy->ScanStartEx(), 310);
     EXPECT_EQ(proxy->ScanStartEm(), 600);
     EXPECT_TRUE(server->calls.empty());
-    // A wavenumber shift that divides by zero is refused, not sent as a number.
+    // A wavenumber shift that divides by zero is refused, not sent as a number,
+    // and the last good start stays.
     EXPECT_EQ(proxy->SetScanStartWL(4, 500, -20000), proxy::kErrNotFinite);
+    EXPECT_EQ(proxy->ScanStartEx(), 310);
+    EXPECT_EQ(proxy->ScanStartEm(), 600);
     EXPECT_EQ(proxy->SetupScan(4, 500, 600, 1, 100, -20000), proxy::kErrNotFinite);
+    EXPECT_TRUE(server->calls.empty());
+}
+
+// Nothing that is not a finite number, and no time-drive type outside the
+// list, reaches the instrument: each is refused before the first command.
+TEST_F(Setup, ValuesThatAreNoNumbersAreRefusedBeforeAnythingIsSent) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(proxy->SetupScan(1, 300, inf, 0.5, 1200, 450), proxy::kErrNotFinite);
+    EXPECT_EQ(proxy->SetupScan(1, 300, 400, nan, 1200, 450), proxy::kErrNotFinite);
+    EXPECT_EQ(proxy->SetupTimedrive(2, 0, nan, 0.125, 1), proxy::kErrNotFinite);
+    EXPECT_EQ(proxy->SetupTimedrive(3, 0, 60, 0.125, 1), proxy::kErrBadTimedriveType);
+    EXPECT_EQ(proxy->SetupTimedrive(0, 0, 60, 0.125, 1), proxy::kErrBadTimedriveType);
+    state->SetValueOf("EmWl", nan);
+    EXPECT_EQ(proxy->SetupStatus(*state, false, *desc), proxy::kErrNotFinite);
+    state->SetValueOf("EmWl", 450.0);
+    state->Add(Def("IntTime", host::kTypeNumber), inf);
+    EXPECT_EQ(proxy->SetupStatus(*state, false, *desc), proxy::kErrNotFinite);
+    EXPECT_NE(host->errors.MessageText(proxy::kErrNotFinite).find("IntTime"), std::string::npos);
     EXPECT_TRUE(server->calls.empty());
 }
 
