@@ -12,6 +12,7 @@ namespace module {
 namespace {
 
 constexpr host::Status kErrNoMethod = 0x7FFF0911;
+constexpr host::Status kErrNoPositionTable = 0x7FFF0912;
 
 constexpr const char* kMethodType = "FLVIZari";
 constexpr const char* kVersionTag = "ORVEVIZari:1.00.00";
@@ -37,6 +38,22 @@ void ShowFailure(host::Host& h, host::Status number) noexcept {
     }
 }
 
+// A method whose position table cannot be read is refused before the page or
+// the name change: a partial load would show the previous method's positions
+// under the new method's name, and a later UpdateMethod would store them.
+void RequirePositionTable(const host::MethodObject& method) {
+    if (method.TableCount() < kPositionTable) {
+        throw host::Error(kErrNoPositionTable,
+                          fmt::format("method '{}' has no position table", method.Name()));
+    }
+    const std::int32_t columns = method.ColumnCount(kPositionTable);
+    if (columns < kPositionColumns) {
+        throw host::Error(kErrNoPositionTable,
+                          fmt::format("the position table of method '{}' has {} columns, not {}",
+                                      method.Name(), columns, kPositionColumns));
+    }
+}
+
 // Item 1 of the entry's own list.
 void SelectFirstItem(host::Host& h, host::KVEntry& entry) {
     entry.SetValue(h.Strings().ItemAt(1, entry.Range()));
@@ -53,16 +70,21 @@ void UCVIZari::ClearMethod() {
         page_->autoLampOn = true;
         SelectFirstItem(host_, *page_->kveAutoLamp);
         ResetMethodPage();
+        // The display shows what a new method stores: the page's defaults,
+        // not whatever the instrument's own defaults happen to be.
+        page_->ShowPageInDisplay();
         results_->SetResultColumns();
     } catch (...) {
     }
 }
 
 // Traps and returns: the name and the online view report their failures, the
-// transfer onto the page does not (the page may stay partly loaded).
+// transfer onto the page does not (the page may stay partly loaded). A method
+// without a readable position table is refused before anything changes.
 host::Status UCVIZari::LoadMethod(std::shared_ptr<host::MethodObject> pMethod) {
     return proxy::Trap([&] {
         auto& method = Required(pMethod, "LoadMethod");
+        RequirePositionTable(method);
         methodName_ = method.Name();
         MethodToPage(method);
         SetOnlineResultView(method);
@@ -91,6 +113,7 @@ void UCVIZari::ResetMethodPage() {
     SelectFirstItem(host_, *p.kveAutoLamp);
     auto& grid = *p.kvsScan;
     grid.SetRowCount(1);
+    grid.SetRowCaption(1, host_.Numbers().IntToText(1, ""));
     for (std::int32_t c = 1; c <= kPositionColumns; ++c)
         grid.SetCell(c, 1, kDefaultPosition[c - 1]);
 }

@@ -133,14 +133,27 @@ void SetupPage::OnSlitOrTimeChanged(host::KVEntry& entry, const char* key) {
     EndSilently([&] { ucorve->SetSetupValue(key, entry.Value()); });
 }
 
+void SetupPage::ShowPageInDisplay() {
+    ucorve->SetSetupValue("ExSlit", kveExSlit->Value());
+    ucorve->SetSetupValue("EmSlit", kveEmSlit->Value());
+    ucorve->SetSetupValue("IntTime", kveIntTime->Value());
+    ShowGainInDisplay();
+    if (kvsScan->RowCount() >= 1) {
+        ucorve->SetSetupValue("ExWl", kvsScan->Cell(kExWlColumn, 1));
+        ucorve->SetSetupValue("EmWl", kvsScan->Cell(kEmWlColumn, 1));
+    }
+}
+
+void SetupPage::ShowGainInDisplay() {
+    auto& strings = host::CurrentHost().Strings();
+    const double voltage =
+        method::GainToVoltage(strings.ItemIndex(kveGain->Value().ToString(), kveGain->Range()));
+    // "Custom" and anything off the list leave the display's voltage alone.
+    if (voltage > 0) ucorve->SetSetupValue("Voltage", voltage);
+}
+
 void SetupPage::OnGainChanged() {
-    EndSilently([&] {
-        auto& strings = host::CurrentHost().Strings();
-        const double voltage =
-            method::GainToVoltage(strings.ItemIndex(kveGain->Value().ToString(), kveGain->Range()));
-        // "Custom" and anything off the list leave the display's voltage alone.
-        if (voltage > 0) ucorve->SetSetupValue("Voltage", voltage);
-    });
+    EndSilently([&] { ShowGainInDisplay(); });
 }
 
 void SetupPage::OnAutoLampChanged() {

@@ -47,6 +47,10 @@ class SetupPage {
     // result definition in the control's entry table. Lets a failure pass
     // (creation ends silently on it).
     void InitSetupEntries(method::MethodEntries& entries);
+    // Hands the setup entries (slits, time, gain) and the first position's
+    // wavelengths to the instrument setup display, as the person's edits of
+    // them would. Lets a failure pass.
+    void ShowPageInDisplay();
     // Entry and grid ranges from the instrument's setup description; an item
     // the description lacks clears its range. Lets a failure pass.
     void ApplySetupRanges(const host::ParamDefList& description);
@@ -80,6 +84,7 @@ class SetupPage {
     void ApplyLayout();
 
   private:
+    void ShowGainInDisplay();  // lets a failure pass
     void RewriteRowCaptions();
     // Grid, panel and setup-area heights after the rows changed; then the layout.
     void ResizeToRows(std::int32_t panelExtra);

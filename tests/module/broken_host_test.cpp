@@ -30,13 +30,34 @@ constexpr host::Status kErrBroken = 0x7FFF7E01;
 enum class Fault {
     None,
     // services: the accessor raises
-    Errors, Texts, Numbers, Progress, Strings, Environment, Math, Paths, Clock, Controls,
-    Clipboard, Dialogs, Instruments,
+    Errors,
+    Texts,
+    Numbers,
+    Progress,
+    Strings,
+    Environment,
+    Math,
+    Paths,
+    Clock,
+    Controls,
+    Clipboard,
+    Dialogs,
+    Instruments,
     // document factories: the host hands back nothing
-    PageList, ParamSet, ParamDefList, ResultDefList, MethodObject, ResultRecord, InstrumentInfo,
+    PageList,
+    ParamSet,
+    ParamDefList,
+    ResultDefList,
+    MethodObject,
+    ResultRecord,
+    InstrumentInfo,
     AcqData,
     // objects that services hand back: nothing
-    LocaleCatalog, InstrumentServer, DataPacket, ParamDef, ResultDef,
+    LocaleCatalog,
+    InstrumentServer,
+    DataPacket,
+    ParamDef,
+    ResultDef,
     Count
 };
 
@@ -252,8 +273,10 @@ class BrokenHostTest : public ::testing::TestWithParam<int> {
             {"ClearAcqData", [&] { c.ClearAcqData(); }},
             {"LoadAcqData", [&] { c.LoadAcqData(data); }},
             {"GetSelectedCurves",
-             [&] { c.GetSelectedCurves(std::make_shared<kvdova::CurveInfo>(),
-                                    std::make_shared<kvdova::CurveInfo>()); }},
+             [&] {
+                 c.GetSelectedCurves(std::make_shared<kvdova::CurveInfo>(),
+                                     std::make_shared<kvdova::CurveInfo>());
+             }},
             {"HandleMenuCommand", [&] { c.HandleMenuCommand("Spread", "Copy"); }},
             {"Terminate", [&] { EXPECT_EQ(c.Terminate(), 0); }},
             {"ReleaseExtender", [&] { c.ReleaseExtender(); }},

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "method/fl_utils.h"
 #include "method/method_layout.h"
 #include "module_fixture.h"
 #include "platform/kvbase/progress.h"
@@ -173,21 +174,7 @@ TEST_F(MethodPersistence, LoadingPositionsRebuildsTheResultColumns) {
     EXPECT_EQ(Result().ColumnCount(), 1);
 }
 
-TEST_F(MethodPersistence, LoadExaminesNothingAndKeepsWhatItCouldLoad) {
-    auto noTable = Stored(kThree);
-    noTable->SetTableCount(0);
-    noTable->SetName("No table");
-    EXPECT_EQ(control_->LoadMethod(noTable), 0);
-    EXPECT_EQ(uc_->MethodName(), "No table");
-    EXPECT_EQ(Scan().RowCount(), 1);  // the page's positions stay
-
-    auto twoColumns = Stored(kThree);
-    twoColumns->SetColumnCount(1, 2);
-    EXPECT_EQ(control_->LoadMethod(twoColumns), 0);
-    EXPECT_EQ(Scan().RowCount(), 3);
-    EXPECT_EQ(Scan().Cell(1, 1).ToDouble(), 12.5);
-    EXPECT_EQ(Result().ColumnCount(), 4);  // one intensity column per row, even so
-
+TEST_F(MethodPersistence, LoadAndUpdateRefuseToWorkWithoutAMethod) {
     EXPECT_NE(control_->LoadMethod(nullptr), 0);
     EXPECT_NE(control_->UpdateMethod(nullptr), 0);
 }
@@ -289,4 +276,56 @@ TEST_F(MethodPersistence, TwoControlsOnOneThreadKeepTheirOwnEntries) {
     EXPECT_EQ(after->Params()->ValueOf("AutoLamp").ToString(), "On");
     ASSERT_EQ(after->ResultDefCount(), 1);
     EXPECT_EQ(after->GetResultDef(1).id, "Int");
+}
+
+// A new method's page is what the display shows and the method stores, even
+// on an instrument whose own defaults differ from the page's.
+TEST_F(MethodPersistence, ClearMethodShowsThePageDefaultsInTheDisplay) {
+    auto desc = host_->NewParamDefList();
+    for (const auto& [id, text] :
+         std::vector<std::pair<const char*, const char*>>{{"ExWl", "350"},
+                                                          {"EmWl", "450"},
+                                                          {"ExSlit", "5"},
+                                                          {"EmSlit", "2.5"},
+                                                          {"IntTime", "0.25"},
+                                                          {"Voltage", "900"}}) {
+        host::ParamDef d;
+        d.id = id;
+        d.name = id;
+        d.dataType = host::kTypeNumber;
+        d.text1 = text;
+        desc->Add(d);
+    }
+    uc_->Page().ucorve->SetSetupDescription(desc);
+    control_->ClearMethod();
+    const auto shown = uc_->Page().ucorve->CurrentSetup();
+    EXPECT_EQ(shown->ValueOf("ExSlit").ToDouble(), 10);
+    EXPECT_EQ(shown->ValueOf("EmSlit").ToDouble(), 10);
+    EXPECT_EQ(shown->ValueOf("IntTime").ToDouble(), 1);
+    EXPECT_EQ(shown->ValueOf("Voltage").ToDouble(), method::GainToVoltage(1));
+    EXPECT_EQ(shown->ValueOf("ExWl").ToDouble(), 400);
+    EXPECT_EQ(shown->ValueOf("EmWl").ToDouble(), 500);
+    EXPECT_EQ(Scan().RowCaption(1), "1");
+    auto m = host_->NewMethodObject();
+    ASSERT_EQ(control_->UpdateMethod(m), 0);
+    EXPECT_EQ(m->Params()->ValueOf("ExSlit").ToDouble(), 10);
+    EXPECT_EQ(m->Params()->ValueOf("ExWl").ToDouble(), 400);
+}
+
+// A method whose positions cannot be read is refused and changes nothing:
+// no earlier positions are left to be stored under its name.
+TEST_F(MethodPersistence, MethodsWithoutAReadablePositionTableAreRefusedWholly) {
+    ASSERT_EQ(control_->LoadMethod(Stored(kThree)), 0);
+    auto noTable = Stored(kThree);
+    noTable->SetName("No table");
+    noTable->SetTableCount(0);
+    auto narrow = Stored(kThree);
+    narrow->SetName("Narrow");
+    narrow->SetColumnCount(1, 3);
+    for (const auto& m : {noTable, narrow}) {
+        SCOPED_TRACE(m->Name());
+        EXPECT_NE(control_->LoadMethod(m), 0);
+        EXPECT_EQ(uc_->MethodName(), "Stored");
+        EXPECT_EQ(Scan().RowCount(), 3);
+    }
 }
