@@ -23,7 +23,8 @@ namespace {
 
 void MethodEntries::RequireInitialised() const {
     if (!initialised_) {
-        throw host::Error(kErrEntriesNotReady, "the method entry table was not initialised");
+        throw host::Error(kErrEntriesNotReady,
+                          "the method entry table is not initialised or was released");
     }
 }
 
@@ -64,6 +65,7 @@ void MethodEntries::InitEntries() {
 void MethodEntries::ClearEntries() noexcept {
     entries_.clear();
     resultDefs_.reset();
+    initialised_ = false;
 }
 
 void MethodEntries::AddResultDef(const host::ResultDef& def, const std::string& text,

@@ -18,8 +18,7 @@
 
 namespace method {
 
-// Raised when the table is used before InitEntries, or after ClearEntries for
-// an operation that needs the result definitions.
+// Raised when the table is used before InitEntries or after ClearEntries.
 inline constexpr host::Status kErrEntriesNotReady = 0x7FFF0311;
 // Raised when a registration is handed no control.
 inline constexpr host::Status kErrNoEntryControl = 0x7FFF0312;
@@ -31,7 +30,8 @@ class MethodEntries {
     // empties the table. Lets a failure pass.
     void InitEntries();
 
-    // Releases every control and the result-definition list. Never fails.
+    // Releases every control and the result-definition list; the table is then
+    // not ready until the next InitEntries. Never fails.
     void ClearEntries() noexcept;
 
     // Adds a result definition with its flag and, when not empty, its text.

@@ -145,6 +145,14 @@ TEST_F(Measurement, InitWithoutAcquisitionDataKeepsThePreviousOne) {
     ASSERT_EQ(control_->ExitMeasurement(m), 0);
     ASSERT_EQ(control_->InitMeasurement(m, nullptr), 0);
     EXPECT_EQ(uc_->CurrentAcqData(), data);
+    // The data given to the run carry the instrument's identity.
+    const auto identity = data->InstrumentInfo(1);
+    ASSERT_TRUE(identity);
+    const auto& env = host_->Environment();
+    EXPECT_EQ(identity->ValueOf(env.InstIdKey()).ToString(),
+              loader::SimulatedInstrumentInfo(*host_)->Serial());
+    EXPECT_EQ(identity->ValueOf(env.InstNameKey()).ToString(), "Simulated plate reader");
+    EXPECT_FALSE(identity->ValueOf("InstFirmRev").ToString().empty());
     EXPECT_EQ(control_->ExitMeasurement(m), 0);
 }
 

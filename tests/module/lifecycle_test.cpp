@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "method/method_entries.h"
 #include "module/module_errors.h"
 #include "module_fixture.h"
+#include "platform/loader/host_session.h"
 
 using LifecycleTest = ModuleTest;
 
@@ -117,9 +119,20 @@ TEST_F(LifecycleTest, InstrumentInfoParametersAreDefined) {
     EXPECT_TRUE(params->Def(1)->locked);
 }
 
-TEST_F(LifecycleTest, ReleaseExtenderSkipsControlsWithoutTheOperation) {
-    control_->ReleaseExtender();  // panels, frame and menus lack it: no throw
-    SUCCEED();
+// Controls without the operation (panels, frame, menus) are skipped; those
+// with it let go of their handlers, and the entry table is released, so no
+// method is written from a released page.
+TEST_F(LifecycleTest, ReleaseExtenderReleasesHandlersAndTheEntryTable) {
+    ASSERT_EQ(control_->SetInstrument(1, loader::SimulatedInstrumentInfo(*host_)), 0);
+    ASSERT_EQ(control_->UpdateConfigDisplay(), 0);
+    control_->ClearMethod();
+    auto& page = uc_->Page();
+    control_->ReleaseExtender();
+    page.kveExSlit->UserSetValue(5.0);
+    EXPECT_EQ(page.ucorve->CurrentSetup()->ValueOf("ExSlit").ToDouble(), 10.0);
+    auto m = host_->NewMethodObject();
+    EXPECT_EQ(control_->UpdateMethod(m), method::kErrEntriesNotReady);
+    EXPECT_EQ(m->Params()->Count(), 0);
 }
 
 TEST_F(LifecycleTest, TwoControlsOnOneThreadShareTheModuleCodes) {

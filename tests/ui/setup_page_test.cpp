@@ -49,6 +49,9 @@ TEST_F(SetupPageTest, EntryEdits_ReachTheDisplayAndGainOnlyAsAListVoltage) {
     EXPECT_EQ(Shown("Voltage").ToDouble(), 650.0);
     page_->kveGain->UserSetValue("high");
     EXPECT_EQ(Shown("Voltage").ToDouble(), 900.0);
+    page_->kveGain->UserSetValue("Medium");
+    EXPECT_EQ(Shown("Voltage").ToDouble(), 775.0);
+    page_->kveGain->UserSetValue("high");
     for (const char* unsent : {"Custom", "Ultra"}) {
         page_->kveGain->UserSetValue(unsent);
         EXPECT_EQ(Shown("Voltage").ToDouble(), 900.0) << unsent;
@@ -66,6 +69,8 @@ TEST_F(SetupPageTest, DisplayEdit_CopiesTimeSlitsAndGainButNotLampOrWavelengths)
     EXPECT_EQ(page_->kveGain->Value(), Variant("Custom"));
     page_->ucorve->UserEditValue("Voltage", 900.0);
     EXPECT_EQ(page_->kveGain->Value(), Variant("High"));
+    page_->ucorve->UserEditValue("Voltage", 775.0);
+    EXPECT_EQ(page_->kveGain->Value(), Variant("Medium"));
     page_->ucorve->UserEditValue("EmSlit", 4.0);
     // The reset display holds the page's own defaults.
     EXPECT_EQ(page_->kveEmSlit->Value(), Variant(4.0));
