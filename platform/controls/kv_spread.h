@@ -67,6 +67,9 @@ class KVSpread final : public ControlBase<host::KVSpread> {
     void UserCommand() override;
     void UserSaveRequest() override;
 
+    // True when someone answers the save request: only then does the grid's
+    // popup menu offer "Save...".
+    bool OffersSave() const { return !saveRequest_.Empty(); }
     // What MenuCommand and Command did: "MenuCommand <text>" and "Command".
     const std::vector<std::string>& CommandLog() const { return commandLog_; }
     // The export text SaveToFile writes; raises when a value cannot be formatted.

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "platform/controls/kv_spread.h"
 #include "platform/qt/spread_table_model.h"
 #include "platform/qt/view_support.h"
 
@@ -91,22 +92,19 @@ void SpreadView::OnCurrentRowChanged(const QModelIndex& current) {
 }
 
 std::unique_ptr<QMenu> SpreadView::MakePopupMenu(QWidget* parent) {
+    const auto grid = std::dynamic_pointer_cast<controls::KVSpread>(spread_);
+    if (!grid || !grid->OffersSave()) return nullptr;
     auto menu = std::make_unique<QMenu>(parent);
     QAction* save = menu->addAction(QStringLiteral("Save..."));
     save->setObjectName(QStringLiteral("save"));
     connect(save, &QAction::triggered, this,
             [this] { Guard(Context(), [this] { spread_->UserSaveRequest(); }); });
-    QAction* command = menu->addAction(QStringLiteral("Command"));
-    command->setObjectName(QStringLiteral("command"));
-    connect(command, &QAction::triggered, this,
-            [this] { Guard(Context(), [this] { spread_->UserCommand(); }); });
     return menu;
 }
 
 void SpreadView::ShowPopup(const QPoint& position) {
     if (!BoolProperty(*spread_, "enablepopup", false)) return;
-    auto menu = MakePopupMenu(this);
-    menu->exec(table_->viewport()->mapToGlobal(position));
+    if (auto menu = MakePopupMenu(this)) menu->exec(table_->viewport()->mapToGlobal(position));
 }
 
 }  // namespace qtview

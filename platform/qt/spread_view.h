@@ -3,8 +3,10 @@
 // "displayrowcaption" is set, the designed column widths and hidden columns.
 // The person's current row is the grid's active row (UserSelectRow; 0 when
 // none), and the grid's active row set by code is shown without a report.
-// With "enablepopup" the right button opens the grid's own popup menu, whose
-// "Save..." item raises the save request and whose command item the command.
+// With "enablepopup" the right button opens the grid's own popup menu. It
+// offers only what has an effect: "Save..." (the save request) when the grid's
+// owner answers it; a grid with nothing to offer opens no menu. The grid's
+// command has no effect a person could see, so the menu has no item for it.
 #include <map>
 #include <memory>
 
@@ -26,7 +28,8 @@ class SpreadView final : public ControlView {
 
     QTableView* Table() const { return table_; }
     SpreadTableModel* TableModel() const { return tableModel_; }
-    // The popup menu with its two items; the caller owns it.
+    // The popup menu with what it offers; nullptr when it offers nothing. The
+    // caller owns it.
     std::unique_ptr<QMenu> MakePopupMenu(QWidget* parent);
 
   private:
