@@ -16,14 +16,7 @@ test:
 	ctest --preset dev -j2
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
-	# A case is run again once if it fails: the leak checker's own tracer can
-	# crash on a loaded machine ("Tracer caught signal 11") after a case passed.
-	# One case crashes that tracer every time when run from make or ctest,
-	# after it passed; it runs here without the leak check (address and
-	# undefined-behaviour checks stay on).
-	ctest --preset asan -j2 --repeat until-pass:2 -E '^RunRecord\.AFailedRunKeepsItsRecordAndWhatItMeasured$$'
-	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 build/asan/tests/test_e2e \
-	    --gtest_filter='RunRecord.AFailedRunKeepsItsRecordAndWhatItMeasured' >/dev/null
+	ctest --preset asan -j2
 
 bench:
 	@scripts/bootstrap
