@@ -8,6 +8,7 @@
 
 #include "host/error.h"
 #include "platform/loader/component_loader.h"
+#include "platform/qt/stop_signals.h"
 #include "platform/qt/studio_window.h"
 
 int main(int argc, char** argv) {
@@ -36,6 +37,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     try {
         qtview::StudioWindow window(options);
+        // A stop signal closes the window as the person would: a run is
+        // stopped and what it measured kept before the program ends.
+        qtview::StopSignalNotifier stopSignals;
+        QObject::connect(&stopSignals, &qtview::StopSignalNotifier::StopRequested, &window,
+                         [&window](int) { window.close(); });
         window.resize(900, 640);
         if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
         window.show();
@@ -50,7 +56,8 @@ int main(int argc, char** argv) {
                 app.quit();
             });
         }
-        return app.exec();
+        const int status = app.exec();
+        return stopSignals.Received() != 0 ? 128 + stopSignals.Received() : status;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari-studio: " << e.Text() << "\n";
         return 2;

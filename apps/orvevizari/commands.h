@@ -6,7 +6,8 @@
 namespace cli {
 
 // Exit statuses: 0 done, 1 the instrument or the module reported an error,
-// 2 bad arguments or files, 130 aborted by the user.
+// 2 bad arguments or files, 130 aborted by the user (Ctrl-C), 128 + N stopped by
+// signal N (143 SIGTERM, 129 SIGHUP).
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadInput = 2;

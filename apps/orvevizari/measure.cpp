@@ -1,4 +1,5 @@
 // orvevizari measure METHOD.json | results show ACQDATA.json
+#include <csignal>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -58,11 +59,11 @@ int Measure(const Common& common) {
     loader::RunReport report;
     try {
         loader::HostSession session(Session(common));
-        kvbase::ConsoleProgress::InstallSigintHandler();
+        kvbase::ConsoleProgress::InstallStopSignalHandlers();
         report = loader::RunMeasurement(session, run, std::cerr);
-        kvbase::ConsoleProgress::RemoveSigintHandler();
+        kvbase::ConsoleProgress::RemoveStopSignalHandlers();
     } catch (const host::Error& e) {
-        kvbase::ConsoleProgress::RemoveSigintHandler();
+        kvbase::ConsoleProgress::RemoveStopSignalHandlers();
         std::cerr << "orvevizari: " << e.Text() << "\n";
         return kExitBadInput;
     }
@@ -88,6 +89,11 @@ int Measure(const Common& common) {
                        ? kExitOk
                        : kExitFailed;
         case loader::RunReport::Outcome::Aborted:
+            if (report.stopSignal != 0 && report.stopSignal != SIGINT) {
+                std::cerr << "orvevizari: stopped by " << loader::StopSignalName(report.stopSignal)
+                          << "; the reader was parked and what was measured is kept\n";
+                return 128 + report.stopSignal;
+            }
             std::cerr << "orvevizari: aborted by the user; what was measured is kept\n";
             return kExitAborted;
         case loader::RunReport::Outcome::Failed:

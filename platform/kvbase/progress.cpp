@@ -12,11 +12,21 @@
 namespace kvbase {
 namespace {
 
-std::atomic<bool> gSigint{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+std::atomic<int> gStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-void OnSigint(int) {
-    gSigint.store(true);
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void OnStopSignal(int signal) {
+    gStopSignal.store(signal);
+}
+
+void SetStopSignalAction(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
 }
 
 void CheckValueType(std::int32_t valueType, const std::string& id) {
@@ -48,12 +58,12 @@ void ConsoleProgress::Wait(double seconds) {
 }
 
 bool ConsoleProgress::AbortRequested() const {
-    return abort_.load() || gSigint.load();
+    return abort_.load() || gStopSignal.load() != 0;
 }
 
 void ConsoleProgress::ClearAbort() {
     abort_ = false;
-    gSigint = false;
+    gStopSignal = 0;
 }
 
 void ConsoleProgress::ShowProgress(const std::string& text) {
@@ -121,19 +131,16 @@ std::shared_ptr<host::ResultDef> ConsoleProgress::CreateResultDef(const std::str
     return def;
 }
 
-void ConsoleProgress::InstallSigintHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnSigint;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+void ConsoleProgress::InstallStopSignalHandlers() {
+    SetStopSignalAction(OnStopSignal);
 }
 
-void ConsoleProgress::RemoveSigintHandler() {
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+void ConsoleProgress::RemoveStopSignalHandlers() {
+    SetStopSignalAction(SIG_DFL);
+}
+
+int ConsoleProgress::StopSignal() {
+    return gStopSignal.load();
 }
 
 }  // namespace kvbase

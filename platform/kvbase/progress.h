@@ -3,8 +3,10 @@
 // holds the user's abort request, and prints the texts the module shows.
 //
 // The abort request comes from RequestAbort (a host's button or command) or,
-// once InstallSigintHandler ran, from Ctrl+C. The handler only sets a
-// process-wide flag that AbortRequested reads; ClearAbort clears both.
+// once InstallStopSignalHandlers ran, from a stop signal: Ctrl+C (SIGINT), a
+// scheduler's cancel or a shutdown (SIGTERM), a closed terminal (SIGHUP). The
+// handler only records the signal in a process-wide flag that AbortRequested
+// reads; ClearAbort clears both.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -57,10 +59,12 @@ class ConsoleProgress : public host::ProgressDisplay {
                                                      const std::string& unit,
                                                      const std::string& format) override;
 
-    // Ctrl+C then requests an abort instead of ending the process; Remove
-    // restores the default action.
-    static void InstallSigintHandler();
-    static void RemoveSigintHandler();
+    // SIGINT, SIGTERM and SIGHUP then request an abort instead of ending the
+    // process; Remove restores their default actions.
+    static void InstallStopSignalHandlers();
+    static void RemoveStopSignalHandlers();
+    // The stop signal that requested the abort, 0 when none did.
+    static int StopSignal();
 
   private:
     void Print(const char* prefix, const std::string& text);

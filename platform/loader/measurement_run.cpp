@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -246,6 +247,8 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
         report.errorText = h.Errors().MessageText(status);
         report.outcome =
             display.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
+        if (report.outcome == RunReport::Outcome::Aborted)
+            report.stopSignal = kvbase::ConsoleProgress::StopSignal();
     };
     host::Status status = control.InitMeasurement(method, data);
     if (status != 0) fail(status);
@@ -283,7 +286,9 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
                              fmt::format("failed: error {}: {}", report.error, report.errorText));
             break;
         case RunReport::Outcome::Aborted:
-            data->SetRunInfo("outcome", "aborted by the user");
+            data->SetRunInfo("outcome", report.stopSignal != 0
+                                            ? "aborted by " + StopSignalName(report.stopSignal)
+                                            : "aborted by the user");
             break;
     }
     // What was measured is saved whatever the outcome.
@@ -305,6 +310,19 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     display.ClearAbort();
     report.data = data;
     return report;
+}
+
+std::string StopSignalName(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return fmt::format("signal {}", signal);
+    }
 }
 
 std::string NewRunDataPath(const std::string& folder) {

@@ -28,6 +28,7 @@ struct RunReport {
     host::Status error = 0;
     std::string errorText;
     double instrumentSeconds = 0.0;  // instrument time the run took (on the host's clock)
+    int stopSignal = 0;  // the signal that aborted the run (SIGINT, SIGTERM, SIGHUP); 0: none
     bool tableSaved = false;
     std::string tableError;  // why the table was not saved
     bool dataSaved = false;
@@ -39,6 +40,9 @@ struct RunReport {
 // nothing is measured then. Otherwise runs and reports; a failure of the module
 // or the instrument is a report, not an exception.
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
+
+// "SIGINT", "SIGTERM", "SIGHUP", else "signal N".
+std::string StopSignalName(int signal);
 
 // A new file for a run's acquisition data in folder, named after the time
 // (Run-YYYYMMDD-HHMMSS.json, with -2, -3... when taken) and reserved by

@@ -48,13 +48,17 @@ TEST_F(ProgressFixture, AbortRequestHasARegisteredErrorAndClears) {
     EXPECT_EQ(given.AbortErrorCode(), 77);
 }
 
-TEST_F(ProgressFixture, CtrlCOnlyRequestsAnAbort) {
-    kvbase::ConsoleProgress::InstallSigintHandler();
-    std::raise(SIGINT);
-    EXPECT_TRUE(progress.AbortRequested());
-    progress.ClearAbort();
-    EXPECT_FALSE(progress.AbortRequested());
-    kvbase::ConsoleProgress::RemoveSigintHandler();
+TEST_F(ProgressFixture, StopSignalsOnlyRequestAnAbortAndSayWhichOne) {
+    kvbase::ConsoleProgress::InstallStopSignalHandlers();
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::raise(signal);
+        EXPECT_TRUE(progress.AbortRequested());
+        EXPECT_EQ(kvbase::ConsoleProgress::StopSignal(), signal);
+        progress.ClearAbort();
+        EXPECT_FALSE(progress.AbortRequested());
+        EXPECT_EQ(kvbase::ConsoleProgress::StopSignal(), 0);
+    }
+    kvbase::ConsoleProgress::RemoveStopSignalHandlers();
 }
 
 TEST_F(ProgressFixture, TextsAreRecordedAndPrintedWhenVerbose) {

@@ -2,6 +2,7 @@
 // switch, a run with a close or a second start in the middle of it.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "platform/kvdova/acq_data_file.h"
 #include "platform/qnserver/server_factory.h"
 #include "platform/qt/stall_meter.h"
+#include "platform/qt/stop_signals.h"
 #include "platform/qt/studio_window.h"
 #include "qt/qt_support.h"
 
@@ -203,6 +205,35 @@ TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenClo
     EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
     EXPECT_TRUE(host::As<host::Control>(window_->Session().Page().Find("KVSResult"))->Enabled());
     EXPECT_GE(Grid("KVSResult").RowCount(), 1);
+    QApplication::processEvents();
+    EXPECT_FALSE(window_->isVisible());
+}
+
+// A stop signal (SIGTERM from a shutdown, SIGHUP from a closed terminal)
+// closes the window as the person's close does: the run stops, what it
+// measured is saved, the reader parked, and only then the window goes.
+TEST_F(StudioWindowTest, AStopSignalClosesTheWindowLikeThePerson) {
+    ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    qtview::StopSignalNotifier stopSignals;
+    QObject::connect(&stopSignals, &qtview::StopSignalNotifier::StopRequested, window_.get(),
+                     [this](int) { window_->close(); });
+    bool raised = false;
+    window_->Progress().SetStatusSink([&](const std::string& text) {
+        if (!raised && text.find("S2") != std::string::npos) {
+            raised = true;
+            std::raise(SIGTERM);
+            // What a wait on the real clock does: the event loop runs.
+            QCoreApplication::processEvents();
+        }
+    });
+    const auto run = window_->Measure(3);
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(stopSignals.Received(), SIGTERM);
+    EXPECT_FALSE(run.completed);
+    EXPECT_GE(run.samplesMeasured, 1) << run.text;
+    ASSERT_FALSE(run.dataPath.empty()) << run.text;
+    EXPECT_EQ(kvdova::LoadAcqData(run.dataPath)->RunInfo().at("outcome"), "aborted by the user");
+    EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
     QApplication::processEvents();
     EXPECT_FALSE(window_->isVisible());
 }
