@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "host/error.h"
@@ -50,6 +51,7 @@ void ResultTable::Connect() {
 }
 
 void ResultTable::InitResultTable() {
+    built_ = 0;
     KVSResult_.Reset();
     KVSResult_.SetColumnCount(0);
     KVSResult_.SetRowCount(0);
@@ -58,22 +60,37 @@ void ResultTable::InitResultTable() {
     KVSResult_.AddColumn(*def, kSampleIdWidth);
 }
 
+host::ParamDef ResultTable::IntensityColumn(const host::ParamDef& base, std::int32_t i) const {
+    host::ParamDef def = base;
+    const std::string number = host_.Numbers().IntToText(i, "");
+    def.id = base.id + "[" + number + "]";
+    def.caption = base.caption + "(" + number + ")";
+    return def;
+}
+
 void ResultTable::SetResultColumns() {
     KVSResult_.SetRowCount(0);
-    KVSResult_.SetColumnCount(1);
     const auto def =
         NewDef(host_, "Int", host::kTypeNumber, host_.Texts().Text("CapFLIntens", "Int"),
                host_.Texts().Text("UnitFLIntens", "#"), "0.000");
-    const std::string id = def->id;
-    const std::string caption = def->caption;
-    // One definition serves every position: the grid keeps its own copy of each.
     const std::int32_t positions = KVSScan_.RowCount();
-    for (std::int32_t i = 1; i <= positions; ++i) {
-        const std::string number = host_.Numbers().IntToText(i, "");
-        def->id = id + "[" + number + "]";
-        def->caption = caption + "(" + number + ")";
-        KVSResult_.AddColumn(*def, kIntensityWidth);
+    // The intensity columns the last call built stay when they are still
+    // what this call would build: only the columns that changed go or come.
+    // Typing a plate's positions one cell at a time would otherwise rebuild
+    // every column for every cell.
+    std::int32_t keep = 0;
+    if (built_ > 0 && *def == builtFrom_ && KVSResult_.ColumnCount() == 1 + built_) {
+        keep = std::min(built_, positions);
+        const auto last = KVSResult_.ColumnDef(1 + built_);
+        if (last.id != IntensityColumn(*def, built_).id) keep = 0;
     }
+    built_ = 0;
+    KVSResult_.SetColumnCount(1 + keep);
+    // One definition serves every position: the grid keeps its own copy of each.
+    for (std::int32_t i = keep + 1; i <= positions; ++i)
+        KVSResult_.AddColumn(IntensityColumn(*def, i), kIntensityWidth);
+    builtFrom_ = *def;
+    built_ = positions;
 }
 
 void ResultTable::ClearAcqData() {

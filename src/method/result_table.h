@@ -67,6 +67,8 @@ class ResultTable {
 
   private:
     void Fill(const std::shared_ptr<host::AcqData>& pData);
+    // The definition of intensity column i (position i) from the "Int" one.
+    host::ParamDef IntensityColumn(const host::ParamDef& base, std::int32_t i) const;
 
     host::Host& host_;
     host::KVSpread& KVSResult_;
@@ -75,6 +77,10 @@ class ResultTable {
     // The grid keeps its handlers; they reach the table only while it lives.
     std::shared_ptr<ResultTable*> self_;
     bool connected_ = false;
+    // What SetResultColumns last built: the intensity columns 2 … 1 + built_
+    // from builtFrom_ (0: nothing the next call can keep).
+    std::int32_t built_ = 0;
+    host::ParamDef builtFrom_;
 };
 
 }  // namespace method
