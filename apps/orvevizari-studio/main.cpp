@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     try {
         qtview::StudioWindow window(options);
-        window.resize(900, 640);
+        window.resize(1280, 680);
         if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
         window.show();
         if (demoSamples > 0 && !window.Measure(demoSamples).completed) return 1;

@@ -88,6 +88,8 @@ PlateMap BuildMap(const std::vector<Point>& positions,
         }
     } else {
         for (std::size_t i = 0; i < positions.size(); ++i) {
+            // A position that is no number (a person still typing it) has no place.
+            if (!std::isfinite(positions[i].x) || !std::isfinite(positions[i].y)) continue;
             Spot s;
             s.centre = positions[i];
             s.label = std::to_string(i + 1);

@@ -85,9 +85,13 @@ PlatePainter::PlatePainter(const plates::PlateMap& map, QSize size, QFont font)
     picture_ = QRectF(room.left(), room.top(), area_.width() * scale_, area_.height() * scale_);
     radius_ = map_.Radius() * scale_;
     const double barLeft = picture_.right() + 24;
-    // Below the bar: the legend, two lines.
-    bar_ = QRectF(barLeft, picture_.top() + fm.height() * 1.5, 18,
-                  std::max(10.0, picture_.height() - fm.height() * 4.5));
+    // Below the bar: the legend, two lines. A wide, flat plate in a tall
+    // picture leaves room below it, which the bar may take.
+    const double barTop = picture_.top() + fm.height() * 1.5;
+    const double legendHeight = fm.height() * 3;
+    const double barHeight = std::max(picture_.height() - fm.height() * 4.5,
+                                      std::min(12 * fm.height(), h - 8 - legendHeight - barTop));
+    bar_ = QRectF(barLeft, barTop, 18, std::max(10.0, barHeight));
 }
 
 QPointF PlatePainter::ToPixel(const plates::Point& mm) const {
@@ -250,7 +254,8 @@ void PlatePainter::PaintColourBar(QPainter& p) const {
         const double y = bar_.bottom() - map_.Fraction(ticks[i]) * bar_.height();
         // Log decades near an end would overprint it.
         const bool end = i == 0 || i + 1 == ticks.size();
-        if (!end && (std::abs(y - lastY) < fm.height() || std::abs(y - bar_.top()) < fm.height()))
+        if (!end && (std::abs(y - lastY) < fm.height() * 1.2 ||
+                     std::abs(y - bar_.top()) < fm.height() * 1.2))
             continue;
         p.drawLine(QPointF(bar_.right(), y), QPointF(bar_.right() + 4, y));
         p.drawText(QRectF(bar_.right() + 6, y - fm.height() / 2, size_.width(), fm.height()),
