@@ -83,6 +83,7 @@ PlateMap BuildMap(const std::vector<Point>& positions,
             if (seen[k] != read) continue;
             auto& s = map.spots[k];
             s.position = static_cast<int>(i + 1);
+            s.at = positions[i];
             s.value = valueAt(i);
             s.overflow = s.value && overAt(i);
         }
@@ -91,7 +92,7 @@ PlateMap BuildMap(const std::vector<Point>& positions,
             // A position that is no number (a person still typing it) has no place.
             if (!std::isfinite(positions[i].x) || !std::isfinite(positions[i].y)) continue;
             Spot s;
-            s.centre = positions[i];
+            s.centre = s.at = positions[i];
             s.label = std::to_string(i + 1);
             s.position = static_cast<int>(i + 1);
             s.value = valueAt(i);

@@ -17,6 +17,7 @@ struct Spot {
     Point centre;                 // mm on the stage
     std::string label;            // the well's name, or the position's number
     int position = 0;             // the method's position shown here, from 1; 0: none
+    Point at;                     // that position's own coordinates
     std::optional<double> value;  // none: not measured
     bool overflow = false;
 };

@@ -123,7 +123,7 @@ QString PlateView::TextAt(QPoint pixel) {
     if (s.position == 0) return Q(s.label + ": not in the method");
     std::string text = map.format ? fmt::format("{} (position {})", s.label, s.position)
                                   : fmt::format("Position {}", s.position);
-    text += fmt::format("\nx {} mm, y {} mm", s.centre.x, s.centre.y);
+    text += fmt::format("\nx {} mm, y {} mm", s.at.x, s.at.y);
     if (!s.value) {
         text += "\nnot measured";
     } else {
