@@ -8,6 +8,26 @@
 #include "host/error.h"
 
 namespace plates {
+namespace {
+
+// The text with its tabs and line breaks shown as \t, \r and \n, for a message.
+std::string Visible(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 std::string GuardedId(std::string_view id) {
     static constexpr std::string_view kRisky = "=+-@\t\r'";
@@ -28,7 +48,7 @@ TableText& TableText::Text(std::string_view text, std::string_view what) {
             throw host::Error(kErrTableText,
                               fmt::format("{} ('{}') holds a tab or a line break, which "
                                           "tab-separated text cannot hold; use --format csv",
-                                          what, text));
+                                          what, Visible(text)));
         out_ += text;
     } else if (text.find_first_of(",\"\r\n") != std::string_view::npos) {
         out_ += '"';

@@ -38,7 +38,7 @@ void RunProgress::Start(int samples, int positions) {
     Show();
 }
 
-void RunProgress::Stop() {
+void RunProgress::Stop() noexcept {
     running_ = false;
     Show();
 }
@@ -78,8 +78,12 @@ std::string RunProgress::Text() const {
         sample_, samples_, position_, positions_, ClockText(elapsed), remaining);
 }
 
-void RunProgress::Show() {
-    if (label_) label_->setText(Q(Text()));
+void RunProgress::Show() noexcept {
+    try {
+        if (label_) label_->setText(Q(Text()));
+    } catch (...) {
+        // The line keeps its last text; the run and the window are not disturbed.
+    }
 }
 
 }  // namespace qtview

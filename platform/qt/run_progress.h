@@ -25,12 +25,12 @@ class RunProgress final : public QObject {
                 std::string instrument, QObject* parent = nullptr);
 
     void Start(int samples, int positions);
-    void Stop();
+    void Stop() noexcept;  // called while a run unwinds
     std::string Text() const;
 
   private:
     void Follow() noexcept;
-    void Show();
+    void Show() noexcept;
 
     QPointer<QLabel> label_;
     std::shared_ptr<host::KVSpread> results_;

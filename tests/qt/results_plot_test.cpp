@@ -76,7 +76,7 @@ TEST_F(ResultsCli, PlotPaintsEachWellInTheColourOfItsReading) {
     ASSERT_EQ(run.exit, 0) << run.output;
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(Path("s2.png"))));
-    ASSERT_EQ(image.size(), plateplot::kPlotSize);
+    ASSERT_EQ(image.size(), QSize(plateplot::kPlotSize.width, plateplot::kPlotSize.height));
 
     const auto results = plates::LoadResults(Path("d.json"));
     const auto map = plates::MapOfSample(results, 1, plates::Scale::Linear);

@@ -46,8 +46,9 @@ void EnsureGuiApplication() {
     (void)app;
 }
 
-std::string RenderPlateImage(const plates::PlateMap& map, ImageKind kind, QSize size) {
+std::string RenderPlateImage(const plates::PlateMap& map, ImageKind kind, PictureSize picture) {
     EnsureGuiApplication();
+    const QSize size(picture.width, picture.height);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -72,7 +73,8 @@ std::string RenderPlateImage(const plates::PlateMap& map, ImageKind kind, QSize 
         QPainter p(&image);
         painter.Paint(p);
         p.end();
-        if (!image.save(&buffer, "PNG"))
+        // Light compression: the picture is mostly flat colour, and encoding is most of its cost.
+        if (!image.save(&buffer, "PNG", 80))
             throw host::Error(kErrImage, "cannot encode the picture as PNG");
     }
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

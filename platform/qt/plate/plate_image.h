@@ -3,15 +3,17 @@
 // no window are needed.
 #include <string>
 
-#include <QSize>
-
 #include "platform/plates/plate_map.h"
 
 namespace plateplot {
 
 enum class ImageKind { Png, Svg };
 
-inline constexpr QSize kPlotSize{1000, 640};
+// In pixels; kept free of Qt types so that a command-line host includes no Qt.
+struct PictureSize {
+    int width = 0, height = 0;
+};
+inline constexpr PictureSize kPlotSize{1000, 640};
 
 // Whether this build can write SVG.
 bool SvgAvailable();
@@ -21,6 +23,7 @@ bool SvgAvailable();
 void EnsureGuiApplication();
 
 // The file's bytes; raises host::Error when the picture cannot be encoded.
-std::string RenderPlateImage(const plates::PlateMap& map, ImageKind kind, QSize size = kPlotSize);
+std::string RenderPlateImage(const plates::PlateMap& map, ImageKind kind,
+                             PictureSize picture = kPlotSize);
 
 }  // namespace plateplot
