@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QHelpEvent>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,13 +29,14 @@ PlateView::PlateView(std::shared_ptr<host::KVSpread> results,
     setMouseTracking(true);
     setMinimumSize(240, 180);
     // The grids may outlive the view: a listener of a destroyed view does nothing.
-    auto follow = [view = QPointer<PlateView>(this)] {
+    auto follow = [view = QPointer<PlateView>(this)](bool positions) {
         if (!view) return;
         view->stale_ = true;
+        if (positions) view->frame_ = QImage();  // positions set the layout
         view->update();
     };
-    results_->OnStateChanged(follow);
-    positions_->OnStateChanged(follow);
+    results_->OnStateChanged([follow] { follow(false); });
+    positions_->OnStateChanged([follow] { follow(true); });
 }
 
 void PlateView::SetDataSource(std::function<std::shared_ptr<host::AcqData>()> source) {
@@ -143,8 +145,37 @@ QPoint PlateView::PixelOf(int position) {
 
 void PlateView::paintEvent(QPaintEvent*) {
     const plates::PlateMap& map = Map();
+    const plateplot::PlatePainter painter(map, size(), font());
+    // The frame stays while readings arrive, and a reading changes one well
+    // unless it widens the scale: only what changed is painted again.
+    const FrameKey key{size(), map.format, map.unit, map.format ? 0 : map.spots.size()};
+    std::vector<int> looks = painter.Looks();
+    if (frame_.isNull() || !(key == frameKey_)) {
+        frame_ = QImage(size(), QImage::Format_RGB32);
+        QPainter fp(&frame_);
+        painter.PaintFrame(fp);
+        frameKey_ = key;
+        looks_.clear();
+    }
+    std::vector<std::size_t> changed;
+    if (looks.size() == looks_.size()) {
+        for (std::size_t i = 0; i < looks.size() && changed.size() <= looks.size() / 8; ++i)
+            if (looks[i] != looks_[i]) changed.push_back(i);
+    }
+    bool spotBySpot = false;
+    if (!wells_.isNull() && looks.size() == looks_.size() && changed.size() <= looks.size() / 8) {
+        QPainter wp(&wells_);
+        spotBySpot = painter.PaintChangedSpots(wp, frame_, changed);
+    }
+    if (!spotBySpot) {
+        wells_ = frame_.copy();
+        QPainter full(&wells_);
+        painter.PaintSpots(full);
+    }
+    looks_ = std::move(looks);
     QPainter p(this);
-    plateplot::PlatePainter(map, size(), font()).Paint(p);
+    p.drawImage(0, 0, wells_);
+    painter.PaintLabels(p);
 }
 
 void PlateView::mouseMoveEvent(QMouseEvent* event) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include <QImage>
 #include <QWidget>
 
 #include "host/acq_data.h"
@@ -63,6 +64,18 @@ class PlateView final : public QWidget {
     std::weak_ptr<host::AcqData> flaggedData_;
     std::int32_t flaggedCount_ = -1;
     plates::PlateMap map_;
+    // The picture's frame as last painted, and what it was painted for.
+    struct FrameKey {
+        QSize size;
+        const plates::PlateFormat* format = nullptr;
+        std::string unit;
+        std::size_t stageSpots = 0;
+        bool operator==(const FrameKey&) const = default;
+    };
+    QImage frame_;
+    FrameKey frameKey_;
+    QImage wells_;            // the frame with the wells as last painted
+    std::vector<int> looks_;  // how each well looked then
     int shownRow_ = 0;
     bool stale_ = true;
 };

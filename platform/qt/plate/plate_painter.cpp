@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include <QFontMetricsF>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -106,16 +109,14 @@ int PlatePainter::SpotAt(QPointF pixel) const {
 }
 
 void PlatePainter::Paint(QPainter& p) const {
+    PaintFrame(p);
+    PaintContent(p);
+}
+
+void PlatePainter::PaintFrame(QPainter& p) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.fillRect(QRectF(QPointF(0, 0), QSizeF(size_)), QColor::fromRgb(kBackground));
-
-    p.setFont(bold_);
-    p.setPen(Qt::black);
-    p.drawText(QRectF(8, 0, size_.width() - 16, titleHeight_),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               QFontMetricsF(bold_).elidedText(Q(map_.title), Qt::ElideRight, size_.width() - 16));
-
     // The plate (or the stage) as the reader sees it from above.
     if (map_.format) {
         const QRectF outline(ToPixel({0, 0}),
@@ -136,8 +137,27 @@ void PlatePainter::Paint(QPainter& p) const {
             QRectF(ToPixel({0, 0}), ToPixel({plates::kFootprintWidth, plates::kFootprintHeight})));
     }
     PaintAxes(p);
+    PaintBar(p);
+    p.restore();
+}
+
+void PlatePainter::PaintContent(QPainter& p) const {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
     PaintSpots(p);
-    PaintColourBar(p);
+    p.restore();
+    PaintLabels(p);
+}
+
+void PlatePainter::PaintLabels(QPainter& p) const {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setFont(bold_);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(8, 0, size_.width() - 16, titleHeight_),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               QFontMetricsF(bold_).elidedText(Q(map_.title), Qt::ElideRight, size_.width() - 16));
+    PaintTicks(p);
     p.restore();
 }
 
@@ -179,28 +199,83 @@ void PlatePainter::PaintAxes(QPainter& p) const {
     }
 }
 
+// A spot's look: a colour step of the map (0..255), hollow, or over range.
+constexpr int kHollow = 256;
+constexpr int kOver = 257;
+
+void PlatePainter::DrawSpot(QPainter& p, QPointF c, int look) const {
+    const double width = std::max(0.6, radius_ * 0.08);
+    if (look == kHollow) {
+        p.setPen(QPen(QColor::fromRgb(kOutline), width));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, radius_, radius_);
+        return;
+    }
+    const QColor fill = look == kOver ? Viridis(1.0) : Viridis(look / 255.0);
+    p.setPen(QPen(fill.darker(130), width));
+    p.setBrush(fill);
+    p.drawEllipse(c, radius_, radius_);
+    if (look == kOver) {
+        // Over range: a cross the colour cannot be mistaken for.
+        const double d = radius_ * 0.6;
+        p.setPen(QPen(Qt::red, std::max(1.0, radius_ * 0.22)));
+        p.drawLine(QPointF(c.x() - d, c.y() - d), QPointF(c.x() + d, c.y() + d));
+        p.drawLine(QPointF(c.x() - d, c.y() + d), QPointF(c.x() + d, c.y() - d));
+    }
+}
+
+int PlatePainter::LookOf(const plates::Spot& s) const {
+    if (!s.value) return kHollow;
+    if (s.overflow) return kOver;
+    return static_cast<int>(std::lround(map_.Fraction(*s.value) * 255));
+}
+
+std::vector<int> PlatePainter::Looks() const {
+    std::vector<int> looks;
+    looks.reserve(map_.spots.size());
+    for (const auto& s : map_.spots) looks.push_back(LookOf(s));
+    return looks;
+}
+
+int PlatePainter::SpriteSide() const {
+    return 2 * static_cast<int>(std::ceil(radius_ * 1.1 + 1.0)) + 1;
+}
+
+QRect PlatePainter::SpriteBox(std::size_t spot) const {
+    const QPointF c = ToPixel(map_.spots[spot].centre);
+    const int side = SpriteSide();
+    return {static_cast<int>(std::floor(c.x())) - side / 2,
+            static_cast<int>(std::floor(c.y())) - side / 2, side, side};
+}
+
+const QImage& PlatePainter::Sprite(int look) const {
+    QImage& image = sprites_[static_cast<std::size_t>(look)];
+    if (image.isNull()) {
+        const int side = SpriteSide();
+        image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter sp(&image);
+        sp.setRenderHint(QPainter::Antialiasing, true);
+        DrawSpot(sp, QPointF(side / 2.0, side / 2.0), look);
+    }
+    return image;
+}
+
 void PlatePainter::PaintSpots(QPainter& p) const {
-    const QPen outline(QColor::fromRgb(kOutline), std::max(0.6, radius_ * 0.08));
     const bool numbered = !map_.format;
     const QFontMetricsF sm(small_);
-    for (const auto& s : map_.spots) {
+    // On a raster each look is painted once and copied to its spots: a
+    // 1536-well plate repaints after every reading. A vector picture keeps
+    // its circles.
+    const bool raster =
+        p.paintEngine() != nullptr && p.paintEngine()->type() == QPaintEngine::Raster;
+    for (std::size_t i = 0; i < map_.spots.size(); ++i) {
+        const auto& s = map_.spots[i];
         const QPointF c = ToPixel(s.centre);
-        if (!s.value) {
-            p.setPen(outline);
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(c, radius_, radius_);
+        if (raster) {
+            p.drawImage(SpriteBox(i).topLeft(), Sprite(LookOf(s)));
         } else {
-            const QColor fill = Viridis(s.overflow ? 1.0 : map_.Fraction(*s.value));
-            p.setPen(QPen(fill.darker(130), std::max(0.6, radius_ * 0.08)));
-            p.setBrush(fill);
-            p.drawEllipse(c, radius_, radius_);
-            if (s.overflow) {
-                // Over range: a cross the colour cannot be mistaken for.
-                const double d = radius_ * 0.6;
-                p.setPen(QPen(Qt::red, std::max(1.0, radius_ * 0.22)));
-                p.drawLine(QPointF(c.x() - d, c.y() - d), QPointF(c.x() + d, c.y() + d));
-                p.drawLine(QPointF(c.x() - d, c.y() + d), QPointF(c.x() + d, c.y() - d));
-            }
+            DrawSpot(p, c, LookOf(s));
         }
         if (numbered && sm.horizontalAdvance(Q(s.label)) < radius_ * 3) {
             p.setFont(small_);
@@ -211,27 +286,68 @@ void PlatePainter::PaintSpots(QPainter& p) const {
     }
 }
 
-void PlatePainter::PaintColourBar(QPainter& p) const {
+bool PlatePainter::PaintChangedSpots(QPainter& p, const QImage& frame,
+                                     const std::vector<std::size_t>& changed) const {
+    if (!map_.format) return false;  // numbered positions: their labels lie about
+    const auto& f = *map_.format;
+    std::vector<bool> redraw(map_.spots.size(), false);
+    for (std::size_t i : changed) {
+        // Back to the bare plate, then the spot and its neighbours, whose rims
+        // may reach into its box.
+        const QRect box = SpriteBox(i);
+        p.drawImage(box.topLeft(), frame, box);
+        const int row = static_cast<int>(i) / f.columns, column = static_cast<int>(i) % f.columns;
+        for (int r = std::max(0, row - 1); r <= std::min(f.rows - 1, row + 1); ++r)
+            for (int c = std::max(0, column - 1); c <= std::min(f.columns - 1, column + 1); ++c)
+                redraw[static_cast<std::size_t>(r * f.columns + c)] = true;
+    }
+    for (std::size_t j = 0; j < redraw.size(); ++j)
+        if (redraw[j]) p.drawImage(SpriteBox(j).topLeft(), Sprite(LookOf(map_.spots[j])));
+    return true;
+}
+
+void PlatePainter::PaintBar(QPainter& p) const {
     p.setFont(font_);
     p.setPen(Qt::black);
     const QFontMetricsF fm(font_);
     p.drawText(QRectF(bar_.left() - 12, bar_.top() - fm.height() * 1.4,
                       size_.width() - bar_.left() + 10, fm.height()),
                Qt::AlignLeft | Qt::AlignVCenter, Caption(map_));
-    const int steps = 256;
-    const double stripe = bar_.height() / steps;
-    p.setPen(Qt::NoPen);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    for (int i = 0; i < steps; ++i) {
-        // Top is the high end.
-        p.setBrush(Viridis(1.0 - static_cast<double>(i) / (steps - 1)));
-        p.drawRect(QRectF(bar_.left(), bar_.top() + i * stripe, bar_.width(), stripe + 1));
-    }
-    p.setRenderHint(QPainter::Antialiasing, true);
+    // Top is the high end; one stop per step of the map.
+    QLinearGradient gradient(bar_.bottomLeft(), bar_.topLeft());
+    for (int i = 0; i <= 255; ++i) gradient.setColorAt(i / 255.0, Viridis(i / 255.0));
+    p.fillRect(bar_, gradient);
     p.setPen(QColor::fromRgb(kOutline));
     p.setBrush(Qt::NoBrush);
     p.drawRect(bar_);
 
+    // Legend: what a hollow and a crossed circle mean.
+    const double r = std::clamp(radius_, 4.0, fm.height() / 2);
+    double y = bar_.bottom() + fm.height() * 1.2;
+    const double x = bar_.left() + r;
+    p.setPen(QPen(QColor::fromRgb(kOutline), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(x, y), r, r);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(x + r + 6, y - fm.height() / 2, size_.width(), fm.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("not measured"));
+    y += fm.height() * 1.3;
+    const QColor top = Viridis(1.0);
+    p.setPen(QPen(top.darker(130), 1.0));
+    p.setBrush(top);
+    p.drawEllipse(QPointF(x, y), r, r);
+    p.setPen(QPen(Qt::red, std::max(1.0, r * 0.22)));
+    const double d = r * 0.6;
+    p.drawLine(QPointF(x - d, y - d), QPointF(x + d, y + d));
+    p.drawLine(QPointF(x - d, y + d), QPointF(x + d, y - d));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(x + r + 6, y - fm.height() / 2, size_.width(), fm.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("over range"));
+}
+
+void PlatePainter::PaintTicks(QPainter& p) const {
+    p.setFont(font_);
+    const QFontMetricsF fm(font_);
     std::vector<double> ticks;
     const bool range = map_.high > map_.low;
     if (!range) {
@@ -262,29 +378,6 @@ void PlatePainter::PaintColourBar(QPainter& p) const {
                    Qt::AlignLeft | Qt::AlignVCenter, Q(Tick(ticks[i])));
         lastY = y;
     }
-
-    // Legend: what a hollow and a crossed circle mean.
-    const double r = std::clamp(radius_, 4.0, fm.height() / 2);
-    double y = bar_.bottom() + fm.height() * 1.2;
-    const double x = bar_.left() + r;
-    p.setPen(QPen(QColor::fromRgb(kOutline), 1.0));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPointF(x, y), r, r);
-    p.setPen(Qt::black);
-    p.drawText(QRectF(x + r + 6, y - fm.height() / 2, size_.width(), fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("not measured"));
-    y += fm.height() * 1.3;
-    const QColor top = Viridis(1.0);
-    p.setPen(QPen(top.darker(130), 1.0));
-    p.setBrush(top);
-    p.drawEllipse(QPointF(x, y), r, r);
-    p.setPen(QPen(Qt::red, std::max(1.0, r * 0.22)));
-    const double d = r * 0.6;
-    p.drawLine(QPointF(x - d, y - d), QPointF(x + d, y + d));
-    p.drawLine(QPointF(x - d, y + d), QPointF(x + d, y - d));
-    p.setPen(Qt::black);
-    p.drawText(QRectF(x + r + 6, y - fm.height() / 2, size_.width(), fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("over range"));
 }
 
 }  // namespace plateplot

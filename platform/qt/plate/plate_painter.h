@@ -7,9 +7,13 @@
 // which spot lies under a pixel.
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 #include <QSize>
+
+#include <vector>
 
 #include "platform/plates/plate_map.h"
 
@@ -28,6 +32,21 @@ class PlatePainter {
     PlatePainter(const plates::PlateMap& map, QSize size, QFont font = QFont());
 
     void Paint(QPainter& painter) const;
+    // The layers of Paint: what stays while readings arrive (background,
+    // outline, labels, colour bar, legend); the wells; the title and scale.
+    void PaintFrame(QPainter& painter) const;
+    void PaintContent(QPainter& painter) const;  // wells, then PaintLabels
+    void PaintSpots(QPainter& painter) const;
+    void PaintLabels(QPainter& painter) const;
+
+    // How each spot looks (a colour step, hollow or over range), to tell which
+    // changed since a picture was painted.
+    std::vector<int> Looks() const;
+    // Repaints the changed spots of a raster picture of the same layout whose
+    // bare frame is frame; false (nothing done) when that cannot be done
+    // spot by spot.
+    bool PaintChangedSpots(QPainter& painter, const QImage& frame,
+                           const std::vector<std::size_t>& changed) const;
 
     QPointF ToPixel(const plates::Point& mm) const;
     double SpotRadius() const { return radius_; }  // pixels
@@ -36,8 +55,13 @@ class PlatePainter {
 
   private:
     void PaintAxes(QPainter& p) const;
-    void PaintSpots(QPainter& p) const;
-    void PaintColourBar(QPainter& p) const;
+    void DrawSpot(QPainter& p, QPointF centre, int look) const;
+    int LookOf(const plates::Spot& spot) const;
+    int SpriteSide() const;
+    QRect SpriteBox(std::size_t spot) const;
+    const QImage& Sprite(int look) const;
+    void PaintBar(QPainter& p) const;
+    void PaintTicks(QPainter& p) const;
 
     const plates::PlateMap& map_;
     QSize size_;
@@ -48,6 +72,7 @@ class PlatePainter {
     double scale_ = 1;  // pixels per mm
     double radius_ = 1;
     double titleHeight_ = 0;
+    mutable std::vector<QImage> sprites_ = std::vector<QImage>(258);  // per look, made when needed
 };
 
 }  // namespace plateplot
