@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "platform/loader/host_session.h"
+#include "platform/qt/plate_view.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_file_dialogs.h"
-#include "platform/qt/plate_view.h"
 #include "platform/qt/qt_progress.h"
 #include "platform/qt/run_progress.h"
 #include "platform/qt/window_registry.h"
