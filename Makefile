@@ -36,8 +36,11 @@ studio: build
 clean:
 	rm -rf build
 
-# A picture of the desktop host after a simulated 96-well run of 3 samples.
+# A picture of the desktop host after a simulated 96-well run of 3 samples,
+# and the heat map of the demo run's first sample.
 screenshot: build
 	QT_QPA_PLATFORM=offscreen build/dev/bin/orvevizari-studio --method examples/plate-96.json \
 	    --demo-run 3 --runs demo-out/runs --screenshot docs/studio.png
 	@echo "wrote docs/studio.png"
+	@scripts/demo >/dev/null
+	build/dev/bin/orvevizari results plot demo-out/results.json --sample S1 -o docs/plate.png --overwrite

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         qtview::StopSignalNotifier stopSignals;
         QObject::connect(&stopSignals, &qtview::StopSignalNotifier::StopRequested, &window,
                          [&window](int) { window.close(); });
-        window.resize(900, 640);
+        window.resize(1280, 680);
         if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
         window.show();
         if (demoSamples > 0 && !window.Measure(demoSamples).completed) return 1;

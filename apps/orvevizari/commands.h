@@ -29,5 +29,8 @@ void AddMethodCommands(CLI::App& app, Common& common);
 int RunMethodCommands(CLI::App& app, const Common& common);
 void AddMeasureCommands(CLI::App& app, Common& common);
 int RunMeasureCommands(CLI::App& app, const Common& common);
+// After AddMeasureCommands, which makes the "results" command.
+void AddResultsCommands(CLI::App& app, Common& common);
+int RunResultsCommands(CLI::App& app, const Common& common);
 
 }  // namespace cli

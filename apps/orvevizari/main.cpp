@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     cli::AddInstrumentCommands(app, common);
     cli::AddMethodCommands(app, common);
     cli::AddMeasureCommands(app, common);
+    cli::AddResultsCommands(app, common);
 
     try {
         app.parse(argc, argv);
@@ -32,5 +33,6 @@ int main(int argc, char** argv) {
     if (unreg->parsed()) return cli::Register(common, false);
     if (int rc = cli::RunMethodCommands(app, common); rc >= 0) return rc;
     if (int rc = cli::RunMeasureCommands(app, common); rc >= 0) return rc;
+    if (int rc = cli::RunResultsCommands(app, common); rc >= 0) return rc;
     return cli::RunInstrumentCommands(app, common);
 }

@@ -14,6 +14,7 @@
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/method_check.h"
+#include "platform/plates/plate_format.h"
 
 namespace cli {
 namespace {
@@ -98,36 +99,16 @@ std::vector<Position> ParsePositions(const std::string& text) {
     return out;
 }
 
-struct PlateGeometry {
-    int plate, rows, columns;
-    double a1x, a1y, pitch;
-};
-constexpr PlateGeometry kPlates[] = {
-    {96, 8, 12, 14.38, 11.24, 9.0},
-    {384, 16, 24, 12.13, 8.99, 4.5},
-    {1536, 32, 48, 11.005, 7.865, 2.25},
-};
-
-// Millimetres to a thousandth, in the shortest text that reads back.
-std::string Mm(double v) {
-    return fmt::format("{}", std::round(v * 1000.0) / 1000.0);
-}
-
-// Wells row by row from A1.
+// Every well of a plate, row by row from A1.
 std::vector<Position> PlatePositions(int wells, double ex, double em) {
-    for (const auto& g : kPlates) {
-        if (g.plate != wells) continue;
-        std::vector<Position> out;
-        for (int r = 0; r < g.rows; ++r) {
-            for (int c = 0; c < g.columns; ++c) {
-                out.push_back({{Mm(g.a1x + c * g.pitch), Mm(g.a1y + r * g.pitch),
-                                fmt::format("{}", ex), fmt::format("{}", em)}});
-            }
-        }
-        return out;
-    }
-    BadInput(
-        fmt::format("--plate: {} wells is no plate this host knows; use 96, 384 or 1536", wells));
+    const plates::PlateFormat* format = plates::FindFormat(wells);
+    if (!format)
+        BadInput(fmt::format("--plate: {} wells is no plate this host knows; use 96, 384 or 1536",
+                             wells));
+    std::vector<Position> out;
+    for (const auto& cells : plates::PlatePositions(*format, ex, em))
+        out.push_back({{cells[0], cells[1], cells[2], cells[3]}});
+    return out;
 }
 
 // A file that cannot be read or written is the person's to fix.

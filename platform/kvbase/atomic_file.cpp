@@ -63,10 +63,17 @@ void WriteFileAtomic(const std::string& path, const std::string& content) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) Fail("cannot open", path, errno ? errno : ENOENT);
-    std::ostringstream ss;
-    ss << in.rdbuf();
+    // Straight into the text, sized once: a run's data file can be tens of MB.
+    std::string content;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) content.reserve(static_cast<std::size_t>(size));
+    char block[1 << 16];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        content.append(block, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) Fail("cannot read", path, errno);
-    return ss.str();
+    return content;
 }
 
 }  // namespace kvbase

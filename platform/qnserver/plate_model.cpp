@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "host/error.h"
+#include "platform/plates/plate_format.h"
 #include "platform/qnserver/physics.h"
 #include "platform/qnserver/property_table.h"
 
@@ -30,20 +31,12 @@ std::int32_t RowIndex(const std::string& letters) {
 }  // namespace
 
 PlateModel::PlateModel(std::int32_t wells) {
-    switch (wells) {
-        case 96:
-            rows_ = 8, columns_ = 12, a1x_ = 14.38, a1y_ = 11.24, pitch_ = 9.0;
-            break;
-        case 384:
-            rows_ = 16, columns_ = 24, a1x_ = 12.13, a1y_ = 8.99, pitch_ = 4.5;
-            break;
-        case 1536:
-            rows_ = 32, columns_ = 48, a1x_ = 11.005, a1y_ = 7.865, pitch_ = 2.25;
-            break;
-        default:
-            throw host::Error(kErrPlate,
-                              fmt::format("a plate has 96, 384 or 1536 wells, not {}", wells));
-    }
+    const plates::PlateFormat* format = plates::FindFormat(wells);
+    if (!format)
+        throw host::Error(kErrPlate,
+                          fmt::format("a plate has 96, 384 or 1536 wells, not {}", wells));
+    rows_ = format->rows, columns_ = format->columns;
+    a1x_ = format->a1x, a1y_ = format->a1y, pitch_ = format->pitch;
     conc_.assign(static_cast<std::size_t>(rows_ * columns_), 0.0);
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include "platform/qt/view_support.h"
 
@@ -23,6 +24,7 @@ EntryView::EntryView(std::shared_ptr<host::KVEntry> model, ViewContext context, 
       combo_(new QComboBox(this)),
       check_(new QCheckBox(this)),
       unit_(new QLabel(this)) {
+    combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(edit_, &QLineEdit::editingFinished, this, [this] { CommitText(); });
     connect(combo_, &QComboBox::activated, this, [this](int index) { CommitItem(index); });
     connect(check_, &QCheckBox::clicked, this, [this](bool checked) { CommitCheck(checked); });
@@ -89,11 +91,28 @@ void EntryView::resizeEvent(QResizeEvent* event) {
     PlaceParts();
 }
 
+// The width the editor needs to show its whole text.
+int EntryView::EditorNeed() const {
+    if (combo_->isVisibleTo(this)) return combo_->sizeHint().width();
+    if (check_->isVisibleTo(this)) return 0;
+    const int frame = edit_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit_);
+    return edit_->fontMetrics().horizontalAdvance(edit_->text()) + 2 * frame + 6;
+}
+
 void EntryView::PlaceParts() {
     const int h = height();
-    const int labelWidth = std::min(Px(IntProperty(*entry_, "labelwidth", 0)), width());
+    int labelWidth = std::min(Px(IntProperty(*entry_, "labelwidth", 0)), width());
     const int unitWidth =
         unit_->text().isEmpty() ? 0 : unit_->fontMetrics().horizontalAdvance(unit_->text()) + kGap;
+    // An editor too narrow for its text takes what its label does not need.
+    if (labelWidth > 0) {
+        const int room = width() - labelWidth - kGap - unitWidth;
+        const int need = EditorNeed();
+        if (need > room) {
+            const int labelNeed = label_->fontMetrics().horizontalAdvance(label_->text()) + kGap;
+            labelWidth = std::max(std::min(labelWidth, labelNeed), labelWidth - (need - room));
+        }
+    }
     label_->setGeometry(0, 0, labelWidth, h);
     label_->setVisible(labelWidth > 0);
     const int left = labelWidth > 0 ? labelWidth + kGap : 0;

@@ -4,6 +4,8 @@
 // 3 check box), then the unit. A locked entry shows its value and takes no
 // input. What a person types is handed to the entry as text when the edit is
 // finished; a refused value is reported and the entry's value shown again.
+// An editor too narrow for its text takes room from its label, down to what
+// the label's own text needs.
 #include <memory>
 
 #include "platform/qt/control_view.h"
@@ -33,6 +35,7 @@ class EntryView final : public ControlView {
   private:
     void RepaintContent() override;
     void PlaceParts();
+    int EditorNeed() const;
     void CommitText();
     void CommitItem(int index);
     void CommitCheck(bool checked);

@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/controls/kv_spread.h"
@@ -30,6 +32,8 @@ SpreadView::SpreadView(std::shared_ptr<host::KVSpread> model, ViewContext contex
         table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current); });
     connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] { ShowActiveRow(); });
+    connect(tableModel_, &QAbstractItemModel::dataChanged, this, [this] { FitColumnsSoon(); });
+    connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] { FitColumnsSoon(); });
     connect(table_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { ShowPopup(position); });
     Attach();
@@ -60,6 +64,54 @@ void SpreadView::RepaintContent() {
     for (auto it = appliedWidths_.begin(); it != appliedWidths_.end();)
         it = it->first >= columns ? appliedWidths_.erase(it) : std::next(it);
     ShowActiveRow();
+    FitColumnsSoon();
+}
+
+// Once the model's operation is over: a run fills a row reading by reading,
+// stored data arrive row count first, cells after.
+void SpreadView::FitColumnsSoon() {
+    if (fitPending_) return;
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] { FitColumns(); });
+}
+
+void SpreadView::FitColumns() noexcept {
+    fitPending_ = false;
+    try {
+        const int rows = tableModel_->rowCount();
+        const int columns = tableModel_->columnCount();
+        if (static_cast<int>(fitChars_.size()) != columns || rows < fitRows_) {
+            fitChars_.assign(static_cast<std::size_t>(columns), 0);
+            fitWidth_.assign(static_cast<std::size_t>(columns), 0);
+            fitRows_ = 0;
+        }
+        // A small grid is looked at whole: a person may edit any cell of it.
+        const int from = rows * columns <= 4096 ? 0 : std::max(0, fitRows_ - 1);
+        const QFontMetrics cells(table_->font());
+        const QFontMetrics header(table_->horizontalHeader()->font());
+        // Cell padding and grid line, as the style draws them.
+        const int pad = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+        for (int c = 0; c < columns; ++c) {
+            auto& chars = fitChars_[static_cast<std::size_t>(c)];
+            auto& width = fitWidth_[static_cast<std::size_t>(c)];
+            if (from == 0) {
+                const QString caption = tableModel_->headerData(c, Qt::Horizontal).toString();
+                width = std::max(width, header.horizontalAdvance(caption) + pad + 8);
+            }
+            for (int r = from; r < rows; ++r) {
+                const QString text = tableModel_->index(r, c).data().toString();
+                // Only a text at least as long as the longest yet can be wider.
+                if (text.size() < chars) continue;
+                chars = static_cast<int>(text.size());
+                width = std::max(width, cells.horizontalAdvance(text) + pad);
+            }
+            if (!table_->isColumnHidden(c) && table_->columnWidth(c) < width)
+                table_->setColumnWidth(c, width);
+        }
+        fitRows_ = rows;
+    } catch (...) {
+        // Columns keep their widths; the next change fits them again.
+    }
 }
 
 void SpreadView::ShowActiveRow() noexcept {

@@ -1,6 +1,8 @@
 #pragma once
 // The grid: a table view over the grid's table model, with row captions when
 // "displayrowcaption" is set, the designed column widths and hidden columns.
+// A column shown narrower than its caption or a value it holds grows to show
+// it whole; the model's widths stay as designed.
 // The person's current row is the grid's active row (UserSelectRow; 0 when
 // none), and the grid's active row set by code is shown without a report.
 // With "enablepopup" the right button opens the grid's own popup menu. It
@@ -9,6 +11,7 @@
 // command has no effect a person could see, so the menu has no item for it.
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/qt/control_view.h"
 
@@ -37,12 +40,20 @@ class SpreadView final : public ControlView {
     void ShowActiveRow() noexcept;
     void OnCurrentRowChanged(const QModelIndex& current);
     void ShowPopup(const QPoint& position);
+    void FitColumnsSoon();
+    void FitColumns() noexcept;
 
     std::shared_ptr<host::KVSpread> spread_;
     SpreadTableModel* tableModel_;
     QTableView* table_;
     std::map<int, int> appliedWidths_;  // twips last applied per column, so a person's widths stay
     bool showingActiveRow_ = false;
+    // What the columns were fitted to: the longest text (in characters) and its
+    // width per column, and the rows looked at. Rows above the last one looked
+    // at are complete (readings fill a new row), so later fits look from there.
+    std::vector<int> fitChars_, fitWidth_;
+    int fitRows_ = 0;
+    bool fitPending_ = false;
 };
 
 }  // namespace qtview

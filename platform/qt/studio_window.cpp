@@ -116,11 +116,17 @@ void StudioWindow::StartSession() {
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(view);
     scroll->setWidgetResizable(true);
-    setCentralWidget(scroll);
+    PlateView* plate = nullptr;
+    setCentralWidget(BesidePlateView(
+        scroll, *view, [this] { return shownData_; }, &plate));
+    plateView_ = plate;
     page_ = view;
     session_->Control().ClearMethod();
-    statusLabel_->setText(Q("Instrument: " + session_->Info()->Type() + " " +
-                            session_->Info()->Serial() + " (simulated), ready"));
+    if (auto results = host::As<host::KVSpread>(session_->Page().Find("KVSResult")))
+        runProgress_ = new RunProgress(statusLabel_, results, h.GetClock(),
+                                       "Instrument: " + session_->Info()->Type() + " " +
+                                           session_->Info()->Serial() + " (simulated)",
+                                       centralWidget());
 }
 
 void StudioWindow::StopSession() {
@@ -209,6 +215,7 @@ StudioRun StudioWindow::Measure(int samples) {
     struct Done {
         StudioWindow& w;
         ~Done() {
+            if (w.runProgress_) w.runProgress_->Stop();
             w.SetRunning(false);
             if (w.closeWhenDone_) QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
         }
@@ -252,6 +259,8 @@ StudioRun StudioWindow::Measure(int samples) {
             for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
             options.progress = false;
             std::ostringstream log;
+            shownData_.reset();  // the table's rows are this run's from now on
+            if (runProgress_) runProgress_->Start(samples, method->RowCount(1));
             auto report = loader::RunMeasurement(*session_, options, log);
             shownData_ = report.data;
             run.completed = report.outcome == loader::RunReport::Outcome::Completed;

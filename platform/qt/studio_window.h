@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "platform/loader/host_session.h"
+#include "platform/qt/plate_view.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_progress.h"
+#include "platform/qt/run_progress.h"
 #include "platform/qt/window_registry.h"
 
 class QAction;
@@ -65,6 +67,7 @@ class StudioWindow final : public QMainWindow {
     loader::HostSession& Session() { return *session_; }
     QtProgress& Progress() { return *progress_; }
     QWidget* Page() const { return page_; }
+    PlateView* Plate() const { return plateView_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +99,8 @@ class StudioWindow final : public QMainWindow {
     std::unique_ptr<QtClipboard> clipboard_;
     QPointer<QWidget> page_;
     QLabel* statusLabel_ = nullptr;
+    QPointer<PlateView> plateView_;
+    QPointer<RunProgress> runProgress_;
     std::function<void(const std::string&)> sink_;
     std::vector<QAction*> idleActions_;         // offered only while no run is on
     std::shared_ptr<host::AcqData> shownData_;  // the results in the table, for a language switch

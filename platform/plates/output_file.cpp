@@ -1,0 +1,42 @@
+#include "platform/plates/output_file.h"
+
+#include <filesystem>
+
+#include <fmt/format.h>
+
+#include "host/error.h"
+#include "platform/kvbase/atomic_file.h"
+#include "platform/plates/plate_results.h"
+
+namespace plates {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void Refuse(const std::string& text) {
+    throw host::Error(kErrResults, text);
+}
+
+}  // namespace
+
+void CheckOutputFile(const std::string& path, bool overwrite, const std::string& input) {
+    if (path.empty()) Refuse("no output file given");
+    std::error_code ec;
+    if (!input.empty() && fs::equivalent(path, input, ec))
+        Refuse(fmt::format("the output '{}' is the data file itself", path));
+    if (fs::is_directory(path, ec)) Refuse(fmt::format("the output '{}' is a folder", path));
+    if (fs::exists(path, ec) && !overwrite)
+        Refuse(fmt::format("the output '{}' exists already; give --overwrite to replace it", path));
+    const fs::path dir = fs::path(path).parent_path();
+    if (!dir.empty() && !fs::is_directory(dir, ec))
+        Refuse(
+            fmt::format("the folder '{}' of the output '{}' does not exist", dir.string(), path));
+}
+
+void WriteOutputFile(const std::string& path, const std::string& content, bool overwrite,
+                     const std::string& input) {
+    CheckOutputFile(path, overwrite, input);
+    kvbase::WriteFileAtomic(path, content);
+}
+
+}  // namespace plates

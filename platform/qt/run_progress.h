@@ -1,0 +1,48 @@
+#pragma once
+// The instrument's line in the status bar: "ready" between runs; during a run
+// "measuring" and where the run is, as the command line shows it: sample k of
+// N, position i of n, elapsed and remaining instrument time. It reads the
+// run's progress from the result grid, where every reading lands.
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QPointer>
+
+#include "host/control.h"
+#include "host/services.h"
+
+class QLabel;
+
+namespace qtview {
+
+class RunProgress final : public QObject {
+    Q_OBJECT
+
+  public:
+    // instrument names the instrument ("Instrument: ORVE QN-SIM-0001 (simulated)").
+    RunProgress(QLabel* label, std::shared_ptr<host::KVSpread> results, host::Clock& clock,
+                std::string instrument, QObject* parent = nullptr);
+
+    void Start(int samples, int positions);
+    void Stop() noexcept;  // called while a run unwinds
+    std::string Text() const;
+
+  private:
+    void Follow() noexcept;
+    void Show() noexcept;
+
+    QPointer<QLabel> label_;
+    std::shared_ptr<host::KVSpread> results_;
+    host::Clock& clock_;
+    std::string instrument_;
+    bool running_ = false;
+    int samples_ = 0, positions_ = 0;
+    int sample_ = 0, position_ = 0, rows_ = 0;
+    double start_ = 0;
+};
+
+// h:mm:ss
+std::string ClockText(double seconds);
+
+}  // namespace qtview
