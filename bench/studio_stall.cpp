@@ -5,11 +5,7 @@
 // is 100 ms at most, and a run over it is reported as an error. The longest
 // synchronous command and their total are reported beside it.
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include <QApplication>
@@ -17,7 +13,7 @@
 #include "platform/kvbase/clock.h"
 #include "platform/qt/stall_meter.h"
 #include "platform/qt/studio_window.h"
-#include "remote/process.h"
+#include "server_program.h"
 
 namespace {
 
@@ -32,28 +28,6 @@ QApplication& App() {
     return *app;
 }
 
-// The server program on a Unix socket of its own, for the time of one run.
-struct ServerProgram {
-    ServerProgram()
-        : dir(std::filesystem::temp_directory_path() /
-              ("orve-stall-" + std::to_string(::getpid()))),
-          created(std::filesystem::create_directories(dir)),
-          address("unix:" + (dir / "s.sock").string()),
-          process({ORVE_BINARY_DIR "/bin/orvevizari-server", "--listen", address},
-                  (dir / "server.log").string()) {}
-    ~ServerProgram() {
-        process.Signal(SIGTERM);
-        process.Wait(10.0);
-        std::filesystem::remove_all(dir);
-    }
-    bool Ready() const { return process.WaitForOutput("listening on", 20.0); }
-
-    std::filesystem::path dir;
-    bool created;
-    std::string address;
-    testproc::Process process;
-};
-
 // range(0): samples; range(1): 0 for the 3-position method, 1 for the whole
 // 96-well plate; range(2): 1 through the server program.
 void BM_StudioRealTimeRun(benchmark::State& state) {
@@ -64,7 +38,7 @@ void BM_StudioRealTimeRun(benchmark::State& state) {
     std::unique_ptr<ServerProgram> server;
     if (state.range(2) == 1) {
         server = std::make_unique<ServerProgram>();
-        if (!server->Ready()) {
+        if (server->Address().empty()) {
             state.SkipWithError("the server program did not start");
             return;
         }
@@ -78,7 +52,7 @@ void BM_StudioRealTimeRun(benchmark::State& state) {
         kvbase::RealClock clock;
         qtview::StallMeter meter(clock);
         qtview::StudioOptions options;
-        if (server) options.server.address = server->address;
+        if (server) options.server.address = server->Address();
         options.serverCalls = [&](const loader::ServerCallTime& call) {
             if (call.call != "ExecSynch") return;
             ++synchCommands;
