@@ -498,7 +498,11 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
     builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
     builder.AddChannelArgument(GRPC_ARG_HTTP2_MIN_RECV_PING_INTERVAL_WITHOUT_DATA_MS, 500);
     impl_->server = builder.BuildAndStart();
-    if (!impl_->server || (address.kind == remote::Address::Kind::Tcp && port == 0))
+    if (impl_->server && address.kind == remote::Address::Kind::Tcp && port == 0) {
+        impl_->server->Shutdown();
+        impl_->server.reset();
+    }
+    if (!impl_->server)
         throw host::Error(kErrRemoteServe,
                           fmt::format("cannot listen at {}: the address is taken or not this "
                                       "machine's",
@@ -516,6 +520,7 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
 
 InstrumentService::~InstrumentService() {
     Shutdown();
+    impl_->server.reset();  // before the service it serves and what its callbacks use
 }
 
 const std::string& InstrumentService::Address() const {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include <fmt/format.h>
 #include <grpcpp/grpcpp.h>
@@ -183,8 +184,16 @@ class RemoteServer final : public host::InstrumentServer {
     }
 
     void GetErrorList(host::DataPacket& p) override { PacketCall(&Stub::GetErrorList, p); }
-    std::string BusyReply() override { return Text(&Stub::BusyReply); }
-    std::string EODReply() override { return Text(&Stub::EODReply); }
+    // Constant for a session's life: asked once (the proxy asks before every
+    // asynchronous command).
+    std::string BusyReply() override {
+        if (!busy_) busy_ = Text(&Stub::BusyReply);
+        return *busy_;
+    }
+    std::string EODReply() override {
+        if (!eod_) eod_ = Text(&Stub::EODReply);
+        return *eod_;
+    }
     bool IsSimulation() override { return Flag(&Stub::IsSimulation); }
     void SetInstInfo(host::DataPacket& p) override { PacketCall(&Stub::SetInstInfo, p); }
     void Reset() override {
@@ -301,6 +310,7 @@ class RemoteServer final : public host::InstrumentServer {
     std::shared_ptr<RemoteInstrumentFactory::Channel> channel_;
     std::unique_ptr<SessionWatch> watch_;
     std::string session_;
+    std::optional<std::string> busy_, eod_;
 };
 
 std::shared_ptr<grpc::ChannelCredentials> Credentials(const ClientOptions& o) {
