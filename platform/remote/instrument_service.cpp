@@ -111,9 +111,22 @@ struct ServedSession {
     std::shared_ptr<StreamLink> link;  // its stream
 };
 
-struct InstrumentService::Impl final
-    : public orve::instrument::v1::InstrumentServer::WithCallbackMethod_OpenSession<
-          orve::instrument::v1::InstrumentServer::Service> {
+using V1 = orve::instrument::v1::InstrumentServer;
+// Every call but ExecSynch returns at once: they run on gRPC's own threads.
+// ExecSynch may take the instrument's seconds: it runs on the threads of the
+// synchronous server, which grow with the calls under way.
+using ServiceBase = V1::WithCallbackMethod_OpenSession<V1::WithCallbackMethod_CloseSession<
+    V1::WithCallbackMethod_GetErrorList<V1::WithCallbackMethod_BusyReply<
+        V1::WithCallbackMethod_EODReply<V1::WithCallbackMethod_IsSimulation<
+            V1::WithCallbackMethod_SetInstInfo<V1::WithCallbackMethod_Reset<
+                V1::WithCallbackMethod_GetSetupDesc<V1::WithCallbackMethod_GetCurrSetup<
+                    V1::WithCallbackMethod_GetInstInfo<V1::WithCallbackMethod_SetCalibration<
+                        V1::WithCallbackMethod_IsLocked<V1::WithCallbackMethod_GetStatus<
+                            V1::WithCallbackMethod_Lock<V1::WithCallbackMethod_EmergencyStop<
+                                V1::WithCallbackMethod_StartAsynch<
+                                    V1::WithCallbackMethod_PollAsynch<V1::Service>>>>>>>>>>>>>>>>>>;
+
+struct InstrumentService::Impl final : public ServiceBase {
     Impl(host::InstrumentServerFactory& f, ServeOptions o, ServiceLog l)
         : instruments(f), options(std::move(o)), log(std::move(l)) {}
 
@@ -140,17 +153,18 @@ struct InstrumentService::Impl final
 
     grpc::ServerWriteReactor<v1::SessionEvent>* OpenSession(
         grpc::CallbackServerContext* context, const v1::OpenSessionRequest* request) override;
-    grpc::Status CloseSession(grpc::ServerContext*, const v1::SessionRef* request,
-                              v1::CloseSessionReply*) override {
+    grpc::ServerUnaryReactor* CloseSession(grpc::CallbackServerContext* context,
+                                           const v1::SessionRef* request,
+                                           v1::CloseSessionReply*) override {
         std::shared_ptr<ServedSession> s;
         {
             std::lock_guard<std::mutex> held(lock);
             auto it = sessions.find(request->session());
-            if (it == sessions.end()) return Unknown();
+            if (it == sessions.end()) return Done(context, Unknown());
             s = it->second;
         }
         End(s, "closed by the client", grpc::Status::OK);
-        return grpc::Status::OK;
+        return Done(context, grpc::Status::OK);
     }
 
     // Runs one call of a session: NOT_FOUND for an unknown or ended one,
@@ -191,6 +205,13 @@ struct InstrumentService::Impl final
         }
         return grpc::Status::OK;
     }
+    // Answers a call of gRPC's own threads with status.
+    static grpc::ServerUnaryReactor* Done(grpc::CallbackServerContext* context,
+                                          const grpc::Status& status) {
+        auto* reactor = context->DefaultReactor();
+        reactor->Finish(status);
+        return reactor;
+    }
     static grpc::Status Unknown() {
         return {grpc::StatusCode::NOT_FOUND, "no such session: it is unknown or has ended"};
     }
@@ -220,85 +241,93 @@ struct InstrumentService::Impl final
             ToWire(packet, *reply->mutable_packet());
         });
     }
-    grpc::Status GetErrorList(grpc::ServerContext*, const v1::PacketCall* q,
-                              v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::GetErrorList);
+    grpc::ServerUnaryReactor* GetErrorList(grpc::CallbackServerContext* context,
+                                           const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::GetErrorList));
     }
-    grpc::Status SetInstInfo(grpc::ServerContext*, const v1::PacketCall* q,
-                             v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::SetInstInfo);
+    grpc::ServerUnaryReactor* SetInstInfo(grpc::CallbackServerContext* context,
+                                          const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::SetInstInfo));
     }
-    grpc::Status GetSetupDesc(grpc::ServerContext*, const v1::PacketCall* q,
-                              v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::GetSetupDesc);
+    grpc::ServerUnaryReactor* GetSetupDesc(grpc::CallbackServerContext* context,
+                                           const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::GetSetupDesc));
     }
-    grpc::Status GetCurrSetup(grpc::ServerContext*, const v1::PacketCall* q,
-                              v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::GetCurrSetup);
+    grpc::ServerUnaryReactor* GetCurrSetup(grpc::CallbackServerContext* context,
+                                           const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::GetCurrSetup));
     }
-    grpc::Status GetInstInfo(grpc::ServerContext*, const v1::PacketCall* q,
-                             v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::GetInstInfo);
+    grpc::ServerUnaryReactor* GetInstInfo(grpc::CallbackServerContext* context,
+                                          const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::GetInstInfo));
     }
-    grpc::Status SetCalibration(grpc::ServerContext*, const v1::PacketCall* q,
-                                v1::PacketReply* r) override {
-        return PacketCall(q, r, &host::InstrumentServer::SetCalibration);
+    grpc::ServerUnaryReactor* SetCalibration(grpc::CallbackServerContext* context,
+                                             const v1::PacketCall* q, v1::PacketReply* r) override {
+        return Done(context, PacketCall(q, r, &host::InstrumentServer::SetCalibration));
     }
 
-    grpc::Status BusyReply(grpc::ServerContext*, const v1::SessionRef* q,
-                           v1::TextReply* r) override {
-        return Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
-            r->set_reply(s.BusyReply());
-        });
+    grpc::ServerUnaryReactor* BusyReply(grpc::CallbackServerContext* context,
+                                        const v1::SessionRef* q, v1::TextReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        r->set_reply(s.BusyReply());
+                    }));
     }
-    grpc::Status EODReply(grpc::ServerContext*, const v1::SessionRef* q,
-                          v1::TextReply* r) override {
-        return Call(q->session(), r,
-                    [&](ServedSession&, host::InstrumentServer& s) { r->set_reply(s.EODReply()); });
+    grpc::ServerUnaryReactor* EODReply(grpc::CallbackServerContext* context,
+                                       const v1::SessionRef* q, v1::TextReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        r->set_reply(s.EODReply());
+                    }));
     }
-    grpc::Status IsSimulation(grpc::ServerContext*, const v1::SessionRef* q,
-                              v1::FlagReply* r) override {
-        return Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
-            r->set_value(s.IsSimulation());
-        });
+    grpc::ServerUnaryReactor* IsSimulation(grpc::CallbackServerContext* context,
+                                           const v1::SessionRef* q, v1::FlagReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        r->set_value(s.IsSimulation());
+                    }));
     }
-    grpc::Status IsLocked(grpc::ServerContext*, const v1::SessionRef* q,
-                          v1::FlagReply* r) override {
-        return Call(q->session(), r,
-                    [&](ServedSession&, host::InstrumentServer& s) { r->set_value(s.IsLocked()); });
+    grpc::ServerUnaryReactor* IsLocked(grpc::CallbackServerContext* context,
+                                       const v1::SessionRef* q, v1::FlagReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        r->set_value(s.IsLocked());
+                    }));
     }
-    grpc::Status Reset(grpc::ServerContext*, const v1::SessionRef* q, v1::EmptyReply* r) override {
-        return Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) { s.Reset(); });
+    grpc::ServerUnaryReactor* Reset(grpc::CallbackServerContext* context, const v1::SessionRef* q,
+                                    v1::EmptyReply* r) override {
+        return Done(context, Call(q->session(), r,
+                                  [&](ServedSession&, host::InstrumentServer& s) { s.Reset(); }));
     }
-    grpc::Status EmergencyStop(grpc::ServerContext*, const v1::SessionRef* q,
-                               v1::EmptyReply* r) override {
-        return Call(q->session(), r,
-                    [&](ServedSession&, host::InstrumentServer& s) { s.EmergencyStop(); });
+    grpc::ServerUnaryReactor* EmergencyStop(grpc::CallbackServerContext* context,
+                                            const v1::SessionRef* q, v1::EmptyReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        s.EmergencyStop();
+                    }));
     }
-    grpc::Status GetStatus(grpc::ServerContext*, const v1::SessionRef* q,
-                           v1::StatusReply* r) override {
-        return Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
-            std::int32_t status = 0;
-            double intensity = 0.0, temperature = 0.0;
-            s.GetStatus(status, intensity, temperature);
-            r->set_status(status);
-            r->set_intensity(intensity);
-            r->set_temperature(temperature);
-        });
+    grpc::ServerUnaryReactor* GetStatus(grpc::CallbackServerContext* context,
+                                        const v1::SessionRef* q, v1::StatusReply* r) override {
+        return Done(context, Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                        std::int32_t status = 0;
+                        double intensity = 0.0, temperature = 0.0;
+                        s.GetStatus(status, intensity, temperature);
+                        r->set_status(status);
+                        r->set_intensity(intensity);
+                        r->set_temperature(temperature);
+                    }));
     }
-    grpc::Status Lock(grpc::ServerContext*, const v1::LockRequest* q, v1::TextReply* r) override {
-        return Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
-            r->set_reply(s.Lock(q->lock()));
-            if (!r->reply().empty()) return;
-            if (q->lock() && session.ended) {  // taken after the session ended: given back
-                s.Lock(false);
-                return;
-            }
-            if (q->lock() && !session.locked.exchange(true))
-                Log(fmt::format("lock taken by session {} ({})", session.number, session.who));
-            if (!q->lock() && session.locked.exchange(false))
-                Log(fmt::format("lock released by session {} ({})", session.number, session.who));
-        });
+    grpc::ServerUnaryReactor* Lock(grpc::CallbackServerContext* context, const v1::LockRequest* q,
+                                   v1::TextReply* r) override {
+        return Done(
+            context, Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
+                r->set_reply(s.Lock(q->lock()));
+                if (!r->reply().empty()) return;
+                if (q->lock() && session.ended) {  // taken after the session ended: given back
+                    s.Lock(false);
+                    return;
+                }
+                if (q->lock() && !session.locked.exchange(true))
+                    Log(fmt::format("lock taken by session {} ({})", session.number, session.who));
+                if (!q->lock() && session.locked.exchange(false))
+                    Log(fmt::format("lock released by session {} ({})", session.number,
+                                    session.who));
+            }));
     }
     grpc::Status ExecSynch(grpc::ServerContext*, const v1::CommandRequest* q,
                            v1::CommandReply* r) override {
@@ -309,23 +338,25 @@ struct InstrumentService::Impl final
             r->set_answer(answer);
         });
     }
-    grpc::Status StartAsynch(grpc::ServerContext*, const v1::CommandRequest* q,
-                             v1::TextReply* r) override {
-        return Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
-            CheckCommand(q->command());
-            r->set_reply(s.StartAsynch(q->command()));
-            if (r->reply().empty()) session.asynchRunning = true;
-        });
+    grpc::ServerUnaryReactor* StartAsynch(grpc::CallbackServerContext* context,
+                                          const v1::CommandRequest* q, v1::TextReply* r) override {
+        return Done(context,
+                    Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
+                        CheckCommand(q->command());
+                        r->set_reply(s.StartAsynch(q->command()));
+                        if (r->reply().empty()) session.asynchRunning = true;
+                    }));
     }
-    grpc::Status PollAsynch(grpc::ServerContext*, const v1::SessionRef* q,
-                            v1::CommandReply* r) override {
-        return Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
-            std::string answer;
-            r->set_reply(s.PollAsynch(answer));
-            r->set_answer(answer);
-            if (session.busy.empty()) session.busy = s.BusyReply();
-            if (r->reply() != session.busy) session.asynchRunning = false;
-        });
+    grpc::ServerUnaryReactor* PollAsynch(grpc::CallbackServerContext* context,
+                                         const v1::SessionRef* q, v1::CommandReply* r) override {
+        return Done(context,
+                    Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
+                        std::string answer;
+                        r->set_reply(s.PollAsynch(answer));
+                        r->set_answer(answer);
+                        if (session.busy.empty()) session.busy = s.BusyReply();
+                        if (r->reply() != session.busy) session.asynchRunning = false;
+                    }));
     }
 
     host::InstrumentServerFactory& instruments;
