@@ -1,16 +1,9 @@
 #include "platform/remote/instrument_service.h"
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <map>
-#include <mutex>
-#include <random>
 
 #include <fmt/format.h>
 #include <grpcpp/grpcpp.h>
@@ -20,7 +13,8 @@
 #include "platform/qnserver/data_packet.h"
 #include "platform/remote/address.h"
 #include "platform/remote/errors.h"
-#include "platform/remote/pem_file.h"
+#include "platform/remote/listen_checks.h"
+#include "platform/remote/served_sessions.h"
 #include "platform/remote/wire.h"
 
 namespace remote {
@@ -34,82 +28,7 @@ struct Malformed {
     std::string text;
 };
 
-std::string NewSessionId() {
-    static std::mutex lock;
-    static std::random_device device;
-    std::lock_guard<std::mutex> held(lock);
-    return fmt::format("{:08x}{:08x}{:08x}{:08x}", device(), device(), device(), device());
-}
-
-// Refuses to take a Unix socket from a server that is still listening on it;
-// a file left behind by one that died is taken over (gRPC replaces it).
-void RequireFreeSocket(const Address& address) {
-    sockaddr_un sa{};
-    if (address.path.size() >= sizeof sa.sun_path)
-        throw host::Error(kErrRemoteSetup,
-                          fmt::format("the socket path of '{}' is too long", address.text));
-    sa.sun_family = AF_UNIX;
-    std::memcpy(sa.sun_path, address.path.c_str(), address.path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return;
-    const bool live = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
-    ::close(fd);
-    if (live)
-        throw host::Error(kErrRemoteServe,
-                          fmt::format("another instrument server listens at {}", address.text));
-}
-
-std::shared_ptr<grpc::ServerCredentials> Credentials(const ServeOptions& o, const Address& a) {
-    if (o.certFile.empty() != o.keyFile.empty())
-        throw host::Error(kErrRemoteSetup, "TLS needs both a certificate and its key");
-    if (o.certFile.empty()) {
-        if (!o.clientCaFile.empty())
-            throw host::Error(
-                kErrRemoteSetup,
-                "client certificates need TLS: give the server's certificate and key");
-        if (!a.Local() && !o.insecure)
-            throw host::Error(
-                kErrRemoteSetup,
-                fmt::format("{} is reachable from other machines: give a TLS certificate and key, "
-                            "or say --insecure to serve it in plain text",
-                            a.text));
-        return grpc::InsecureServerCredentials();
-    }
-    grpc::SslServerCredentialsOptions ssl(
-        o.clientCaFile.empty() ? GRPC_SSL_DONT_REQUEST_CLIENT_CERTIFICATE
-                               : GRPC_SSL_REQUEST_AND_REQUIRE_CLIENT_CERTIFICATE_AND_VERIFY);
-    ssl.pem_key_cert_pairs.push_back(
-        {ReadPem(o.keyFile, "TLS key"), ReadPem(o.certFile, "TLS certificate")});
-    if (!o.clientCaFile.empty())
-        ssl.pem_root_certs = ReadPem(o.clientCaFile, "client certificate authority");
-    return grpc::SslServerCredentials(ssl);
-}
-
 }  // namespace
-
-class SessionStream;
-
-// The stream of a session, as long as it is not done.
-struct StreamLink {
-    std::mutex lock;
-    SessionStream* stream = nullptr;
-    bool finished = false;
-};
-
-// One client's server object and what the service knows of it.
-struct ServedSession {
-    std::string id;
-    int number = 0;                                  // for the log
-    std::string who;                                 // peer and client, for the log
-    std::shared_ptr<host::InstrumentServer> server;  // under Impl::lock
-    std::mutex calls;  // a host makes one call at a time; so does a session
-    std::atomic<int> inFlight{0};
-    std::atomic<bool> asynchRunning{false};
-    std::atomic<bool> locked{false};
-    std::atomic<bool> ended{false};
-    std::string busy;                  // the busy reply, once asked
-    std::shared_ptr<StreamLink> link;  // its stream
-};
 
 using V1 = orve::instrument::v1::InstrumentServer;
 // Every call but ExecSynch returns at once: they run on gRPC's own threads.
@@ -128,42 +47,16 @@ using ServiceBase = V1::WithCallbackMethod_OpenSession<V1::WithCallbackMethod_Cl
 
 struct InstrumentService::Impl final : public ServiceBase {
     Impl(host::InstrumentServerFactory& f, ServeOptions o, ServiceLog l)
-        : instruments(f), options(std::move(o)), log(std::move(l)) {}
-
-    // Session lifetime (definitions below the stream).
-    std::shared_ptr<ServedSession> Open(const std::string& peer, const std::string& client,
-                                        std::shared_ptr<StreamLink> link, grpc::Status& refused);
-    // Stops the session's command, releases its lock, finishes its stream with status.
-    void End(const std::shared_ptr<ServedSession>& s, const std::string& why,
-             const grpc::Status& status) noexcept;
-    void Finish(const std::shared_ptr<StreamLink>& link, const grpc::Status& status) noexcept;
-    void StreamDone() {
-        std::lock_guard<std::mutex> held(lock);
-        --streams;
-        streamsDone.notify_all();
-    }
-    void Log(const std::string& line) noexcept {
-        if (!log) return;
-        std::lock_guard<std::mutex> held(logLock);
-        try {
-            log(line);
-        } catch (...) {
-        }
-    }
+        : options(std::move(o)), sessions(f, options.maxSessions, std::move(l)) {}
 
     grpc::ServerWriteReactor<v1::SessionEvent>* OpenSession(
         grpc::CallbackServerContext* context, const v1::OpenSessionRequest* request) override;
     grpc::ServerUnaryReactor* CloseSession(grpc::CallbackServerContext* context,
                                            const v1::SessionRef* request,
                                            v1::CloseSessionReply*) override {
-        std::shared_ptr<ServedSession> s;
-        {
-            std::lock_guard<std::mutex> held(lock);
-            auto it = sessions.find(request->session());
-            if (it == sessions.end()) return Done(context, Unknown());
-            s = it->second;
-        }
-        End(s, "closed by the client", grpc::Status::OK);
+        auto s = sessions.Find(request->session());
+        if (!s) return Done(context, Unknown());
+        sessions.End(s, "closed by the client", grpc::Status::OK);
         return Done(context, grpc::Status::OK);
     }
 
@@ -172,16 +65,9 @@ struct InstrumentService::Impl final : public ServiceBase {
     // reply's failure field.
     template <class Reply, class Body>
     grpc::Status Call(const std::string& id, Reply* reply, Body&& body) {
-        std::shared_ptr<ServedSession> s;
         std::shared_ptr<host::InstrumentServer> server;
-        {
-            std::lock_guard<std::mutex> held(lock);
-            auto it = sessions.find(id);
-            if (it == sessions.end()) return Unknown();
-            s = it->second;
-            server = s->server;
-            ++s->inFlight;
-        }
+        auto s = sessions.Enter(id, server);
+        if (!s) return Unknown();
         struct Leave {
             ServedSession& s;
             ~Leave() { --s.inFlight; }
@@ -323,10 +209,11 @@ struct InstrumentService::Impl final : public ServiceBase {
                     return;
                 }
                 if (q->lock() && !session.locked.exchange(true))
-                    Log(fmt::format("lock taken by session {} ({})", session.number, session.who));
+                    sessions.Log(
+                        fmt::format("lock taken by session {} ({})", session.number, session.who));
                 if (!q->lock() && session.locked.exchange(false))
-                    Log(fmt::format("lock released by session {} ({})", session.number,
-                                    session.who));
+                    sessions.Log(fmt::format("lock released by session {} ({})", session.number,
+                                             session.who));
             }));
     }
     grpc::Status ExecSynch(grpc::ServerContext*, const v1::CommandRequest* q,
@@ -359,20 +246,12 @@ struct InstrumentService::Impl final : public ServiceBase {
                     }));
     }
 
-    host::InstrumentServerFactory& instruments;
     const ServeOptions options;
-    const ServiceLog log;
-    std::mutex logLock;
+    ServedSessions sessions;
     std::string address;
-    ino_t socketInode = 0;  // the Unix socket made, to remove it again
+    std::string socketPath;  // the Unix socket made, to remove it again
+    ino_t socketInode = 0;
     std::unique_ptr<grpc::Server> server;
-
-    mutable std::mutex lock;
-    std::map<std::string, std::shared_ptr<ServedSession>> sessions;
-    int opened = 0;
-    int streams = 0;  // session streams not yet done
-    std::condition_variable streamsDone;
-    bool stopping = false;
     std::once_flag shutdown;
 };
 
@@ -385,9 +264,9 @@ class SessionStream final : public grpc::ServerWriteReactor<v1::SessionEvent> {
         : impl_(impl), link_(std::make_shared<StreamLink>()) {
         link_->stream = this;
         grpc::Status refused;
-        session_ = impl_.Open(context->peer(), request->client(), link_, refused);
+        session_ = impl_.sessions.Open(context->peer(), request->client(), link_, refused);
         if (!session_) {
-            impl_.Finish(link_, refused);
+            link_->Finish(refused);
             return;
         }
         auto& opened = *event_.mutable_opened();
@@ -400,19 +279,19 @@ class SessionStream final : public grpc::ServerWriteReactor<v1::SessionEvent> {
     }
     void OnCancel() override { Gone(); }
     void OnDone() override {
-        if (session_) impl_.End(session_, "its stream ended", grpc::Status::OK);
+        if (session_) impl_.sessions.End(session_, "its stream ended", grpc::Status::OK);
         {
             std::lock_guard<std::mutex> held(link_->lock);
             link_->stream = nullptr;
         }
-        impl_.StreamDone();
+        impl_.sessions.StreamDone();
         delete this;
     }
 
   private:
     void Gone() {
-        if (session_) impl_.End(session_, "the client is gone", grpc::Status::CANCELLED);
-        impl_.Finish(link_, grpc::Status::CANCELLED);
+        if (session_) impl_.sessions.End(session_, "the client is gone", grpc::Status::CANCELLED);
+        link_->Finish(grpc::Status::CANCELLED);
     }
 
     InstrumentService::Impl& impl_;
@@ -423,91 +302,8 @@ class SessionStream final : public grpc::ServerWriteReactor<v1::SessionEvent> {
 
 grpc::ServerWriteReactor<v1::SessionEvent>* InstrumentService::Impl::OpenSession(
     grpc::CallbackServerContext* context, const v1::OpenSessionRequest* request) {
-    {
-        std::lock_guard<std::mutex> held(lock);
-        ++streams;
-    }
+    sessions.StreamStarted();
     return new SessionStream(*this, context, request);
-}
-
-std::shared_ptr<ServedSession> InstrumentService::Impl::Open(const std::string& peer,
-                                                             const std::string& client,
-                                                             std::shared_ptr<StreamLink> link,
-                                                             grpc::Status& refused) {
-    auto s = std::make_shared<ServedSession>();
-    s->id = NewSessionId();
-    s->who = client.empty() ? peer : fmt::format("{}, {}", peer, client.substr(0, 200));
-    {
-        std::lock_guard<std::mutex> held(lock);
-        if (stopping) {
-            refused = {grpc::StatusCode::UNAVAILABLE, "the instrument server is shutting down"};
-            return nullptr;
-        }
-        if (static_cast<int>(sessions.size()) >= options.maxSessions) {
-            refused = {
-                grpc::StatusCode::RESOURCE_EXHAUSTED,
-                fmt::format("the instrument server has {} sessions open already", sessions.size())};
-            return nullptr;
-        }
-    }
-    try {
-        s->server = instruments.CreateServer();
-    } catch (const std::exception& e) {
-        refused = {grpc::StatusCode::UNAVAILABLE,
-                   fmt::format("the instrument cannot be reached: {}", e.what())};
-        return nullptr;
-    }
-    {
-        std::lock_guard<std::mutex> held(lock);
-        if (stopping) {
-            refused = {grpc::StatusCode::UNAVAILABLE, "the instrument server is shutting down"};
-            return nullptr;
-        }
-        s->number = ++opened;
-        s->link = std::move(link);
-        sessions[s->id] = s;
-    }
-    Log(fmt::format("session {} opened by {}", s->number, s->who));
-    return s;
-}
-
-void InstrumentService::Impl::End(const std::shared_ptr<ServedSession>& s, const std::string& why,
-                                  const grpc::Status& status) noexcept {
-    if (s->ended.exchange(true)) return;
-    std::shared_ptr<host::InstrumentServer> server;
-    std::shared_ptr<StreamLink> link;
-    {
-        std::lock_guard<std::mutex> held(lock);
-        sessions.erase(s->id);
-        server = std::move(s->server);
-        link = std::move(s->link);
-    }
-    // Nothing of a gone client may keep running or keep the instrument; a
-    // session that neither runs nor locks anything is left alone, so that the
-    // instrument sees no call its client did not make.
-    if (server && (s->inFlight > 0 || s->asynchRunning)) {
-        try {
-            server->EmergencyStop();
-        } catch (...) {
-        }
-    }
-    if (server && s->locked.exchange(false)) {
-        try {
-            server->Lock(false);
-        } catch (...) {
-        }
-        Log(fmt::format("lock released by session {} ({}): the session ended", s->number, s->who));
-    }
-    Log(fmt::format("session {} closed ({}): {}", s->number, s->who, why));
-    if (link) Finish(link, status);
-}
-
-void InstrumentService::Impl::Finish(const std::shared_ptr<StreamLink>& link,
-                                     const grpc::Status& status) noexcept {
-    std::lock_guard<std::mutex> held(link->lock);
-    if (link->finished || link->stream == nullptr) return;
-    link->finished = true;
-    link->stream->Finish(status);
 }
 
 InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
@@ -515,7 +311,7 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
     : impl_(std::make_unique<Impl>(instruments, std::move(options), std::move(log))) {
     auto& o = impl_->options;
     const remote::Address address = ParseAddress(o.address);
-    auto credentials = Credentials(o, address);
+    auto credentials = ListenCredentials(o, address);
     if (address.kind == remote::Address::Kind::Unix) RequireFreeSocket(address);
 
     grpc::ServerBuilder builder;
@@ -541,7 +337,10 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
     if (address.kind == remote::Address::Kind::Unix) {
         impl_->address = address.text;
         struct stat st {};
-        if (::stat(address.path.c_str(), &st) == 0) impl_->socketInode = st.st_ino;
+        if (::stat(address.path.c_str(), &st) == 0) {
+            impl_->socketPath = address.path;
+            impl_->socketInode = st.st_ino;
+        }
     } else if (address.host.find(':') != std::string::npos) {
         impl_->address = fmt::format("[{}]:{}", address.host, port);
     } else {
@@ -559,34 +358,22 @@ const std::string& InstrumentService::Address() const {
 }
 
 int InstrumentService::Sessions() const {
-    std::lock_guard<std::mutex> held(impl_->lock);
-    return static_cast<int>(impl_->sessions.size());
+    return impl_->sessions.Count();
 }
 
 void InstrumentService::Shutdown() noexcept {
     auto& impl = *impl_;
     std::call_once(impl.shutdown, [&impl] {
-        std::map<std::string, std::shared_ptr<ServedSession>> sessions;
-        {
-            std::lock_guard<std::mutex> held(impl.lock);
-            impl.stopping = true;
-            sessions = impl.sessions;
-        }
-        // Streams first: the server's shutdown waits for every call under way.
-        for (auto& [id, s] : sessions) {
-            impl.End(s, "the server is shutting down",
-                     {grpc::StatusCode::UNAVAILABLE, "the instrument server is shutting down"});
-        }
+        // Sessions first: the server's shutdown waits for every call under way.
+        impl.sessions.EndAll(
+            "the server is shutting down",
+            {grpc::StatusCode::UNAVAILABLE, "the instrument server is shutting down"});
         impl.server->Shutdown(std::chrono::system_clock::now() + std::chrono::seconds(2));
-        std::unique_lock<std::mutex> held(impl.lock);
-        impl.streamsDone.wait_for(held, std::chrono::seconds(5),
-                                  [&impl] { return impl.streams == 0; });
-        held.unlock();
-        const remote::Address address = ParseAddress(impl.options.address);
+        impl.sessions.WaitForStreams(5.0);
         struct stat st {};
-        if (address.kind == remote::Address::Kind::Unix && impl.socketInode != 0 &&
-            ::stat(address.path.c_str(), &st) == 0 && st.st_ino == impl.socketInode)
-            ::unlink(address.path.c_str());
+        if (!impl.socketPath.empty() && ::stat(impl.socketPath.c_str(), &st) == 0 &&
+            st.st_ino == impl.socketInode)
+            ::unlink(impl.socketPath.c_str());
     });
 }
 
