@@ -12,6 +12,7 @@
 #include "orve/instrument/v1/instrument_server.grpc.pb.h"
 #include "platform/qnserver/data_packet.h"
 #include "platform/remote/address.h"
+#include "platform/remote/call_pool.h"
 #include "platform/remote/errors.h"
 #include "platform/remote/listen_checks.h"
 #include "platform/remote/served_sessions.h"
@@ -32,8 +33,8 @@ struct Malformed {
 
 using V1 = orve::instrument::v1::InstrumentServer;
 // Every call but ExecSynch returns at once: they run on gRPC's own threads.
-// ExecSynch may take the instrument's seconds: it runs on the threads of the
-// synchronous server, which grow with the calls under way.
+// ExecSynch may take the instrument's seconds: it runs on a thread of the
+// service's pool.
 using ServiceBase = V1::WithCallbackMethod_OpenSession<V1::WithCallbackMethod_CloseSession<
     V1::WithCallbackMethod_GetErrorList<V1::WithCallbackMethod_BusyReply<
         V1::WithCallbackMethod_EODReply<V1::WithCallbackMethod_IsSimulation<
@@ -43,7 +44,9 @@ using ServiceBase = V1::WithCallbackMethod_OpenSession<V1::WithCallbackMethod_Cl
                         V1::WithCallbackMethod_IsLocked<V1::WithCallbackMethod_GetStatus<
                             V1::WithCallbackMethod_Lock<V1::WithCallbackMethod_EmergencyStop<
                                 V1::WithCallbackMethod_StartAsynch<
-                                    V1::WithCallbackMethod_PollAsynch<V1::Service>>>>>>>>>>>>>>>>>>;
+                                    V1::WithCallbackMethod_PollAsynch<
+                                        V1::WithCallbackMethod_ExecSynch<
+                                            V1::Service>>>>>>>>>>>>>>>>>>>;
 
 struct InstrumentService::Impl final : public ServiceBase {
     Impl(host::InstrumentServerFactory& f, ServeOptions o, ServiceLog l)
@@ -216,14 +219,19 @@ struct InstrumentService::Impl final : public ServiceBase {
                                              session.who));
             }));
     }
-    grpc::Status ExecSynch(grpc::ServerContext*, const v1::CommandRequest* q,
-                           v1::CommandReply* r) override {
-        return Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
-            CheckCommand(q->command());
-            std::string answer;
-            r->set_reply(s.ExecSynch(q->command(), answer));
-            r->set_answer(answer);
+    grpc::ServerUnaryReactor* ExecSynch(grpc::CallbackServerContext* context,
+                                        const v1::CommandRequest* q, v1::CommandReply* r) override {
+        auto* reactor = context->DefaultReactor();
+        // The request and the reply live until the call is finished.
+        pool->Run([this, reactor, q, r] {
+            reactor->Finish(Call(q->session(), r, [&](ServedSession&, host::InstrumentServer& s) {
+                CheckCommand(q->command());
+                std::string answer;
+                r->set_reply(s.ExecSynch(q->command(), answer));
+                r->set_answer(answer);
+            }));
         });
+        return reactor;
     }
     grpc::ServerUnaryReactor* StartAsynch(grpc::CallbackServerContext* context,
                                           const v1::CommandRequest* q, v1::TextReply* r) override {
@@ -248,6 +256,8 @@ struct InstrumentService::Impl final : public ServiceBase {
 
     const ServeOptions options;
     ServedSessions sessions;
+    // One thread per session at most: its calls are serial.
+    std::unique_ptr<CallPool> pool = std::make_unique<CallPool>(options.maxSessions);
     std::string address;
     std::string socketPath;  // the Unix socket made, to remove it again
     ino_t socketInode = 0;
@@ -350,7 +360,9 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
 
 InstrumentService::~InstrumentService() {
     Shutdown();
-    impl_->server.reset();  // before the service it serves and what its callbacks use
+    // The calls' threads end before the server, the server before the service.
+    impl_->pool.reset();
+    impl_->server.reset();
 }
 
 const std::string& InstrumentService::Address() const {
