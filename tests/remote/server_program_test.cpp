@@ -121,9 +121,9 @@ TEST_F(RemoteRun, ServerKilledMidRunEndsItAndKeepsWhatWasMeasured) {
 }
 
 TEST_F(RemoteRun, KilledClientLosesItsLockAndItsCommand) {
-    auto& server = StartServer({"--speed", "2", "--transcript", Path("server.txt")});
+    auto& server = StartServer({"--transcript", Path("server.txt")});
     auto& first = StartCli({"measure", kMethod, "--samples", "1", "--quiet"}, "first.out");
-    // Killed while the lamp warms up, a synchronous command of 0.75 s here.
+    // Killed while the lamp warms up, a synchronous command of 1.5 s.
     ASSERT_TRUE(
         testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Set Lamp=On"); }, 60.0));
     first.Signal(SIGKILL);
@@ -185,7 +185,7 @@ TEST_F(RemoteRun, SecondMeasureGetsTheLockedErrorAndTheFirstRunsAsAlone) {
                       "--transcript", Path("alone.txt"), "--quiet"},
                      nullptr, false),
               0);
-    auto& server = StartServer({"--speed", "10", "--transcript", Path("server.txt")});
+    auto& server = StartServer({"--speed", "4", "--transcript", Path("server.txt")});
     auto& first = StartCli(
         {"measure", kMethod, "--samples", "2", "--out", Path("first.tsv"), "--quiet"}, "first.out");
     ASSERT_TRUE(server.WaitForOutput("lock taken by session 2", 60.0)) << server.Output();
@@ -204,7 +204,7 @@ TEST_F(RemoteRun, SecondMeasureGetsTheLockedErrorAndTheFirstRunsAsAlone) {
 }
 
 TEST_F(RemoteRun, SigtermStopsTheRunningCommandEndsTheSessionsAndExitsZero) {
-    auto& server = StartServer({"--speed", "2", "--transcript", Path("server.txt")});
+    auto& server = StartServer({"--transcript", Path("server.txt")});
     auto& cli = StartCli({"measure", kMethod, "--samples", "1", "--quiet"}, "cli.out");
     ASSERT_TRUE(
         testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Set Lamp=On"); }, 60.0));
