@@ -28,12 +28,24 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 10000));
     cli.add_option("--screenshot", screenshot,
                    "save a picture of the window to this PNG file and quit");
+    cli.add_option("--server", options.server.address,
+                   "an instrument server (unix:PATH or HOST:PORT) instead of the simulator");
+    cli.add_option("--tls-ca", options.server.caFile,
+                   "TLS: trust the server's certificate from this authority (PEM)")
+        ->check(CLI::ExistingFile);
+    cli.add_option("--tls-cert", options.server.certFile,
+                   "TLS: this client's certificate, for a server that asks (PEM)")
+        ->check(CLI::ExistingFile);
+    cli.add_option("--tls-key", options.server.keyFile, "TLS: the client certificate's key (PEM)")
+        ->check(CLI::ExistingFile);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return cli.exit(e) == 0 ? 0 : 2;
     }
-    options.virtualClock = demoSamples > 0 || !screenshot.empty();
+    // A server's instrument keeps real time whatever the window does.
+    options.virtualClock =
+        (demoSamples > 0 || !screenshot.empty()) && options.server.address.empty();
     QApplication app(argc, argv);
     try {
         qtview::StudioWindow window(options);

@@ -3,6 +3,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "host/error.h"
+#include "platform/remote/errors.h"
+#include "platform/remote/remote_factory.h"
+
 namespace cli {
 
 // Exit statuses: 0 done, 1 the instrument or the module reported an error,
@@ -16,7 +20,15 @@ inline constexpr int kExitAborted = 130;
 struct Common {
     std::string library = ORVE_DEFAULT_LIBRARY;
     std::string catalogue = ORVE_DEFAULT_CATALOGUE;
+    remote::ClientOptions
+        server;  // --server: an instrument server program instead of the simulator
 };
+
+// An instrument server that cannot be reached is an instrument's failure;
+// anything else raised before the work began is bad input.
+inline int ExitFor(const host::Error& e) {
+    return e.Number() == remote::kErrRemoteCall ? kExitFailed : kExitBadInput;
+}
 
 int Info(const Common& common);
 int Register(const Common& common, bool add);

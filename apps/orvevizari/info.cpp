@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "host/error.h"
 #include "platform/loader/component_loader.h"
+#include "platform/loader/host_session.h"
 #include "platform/loader/reference_host.h"
 
 namespace cli {
@@ -12,6 +13,7 @@ int Info(const Common& common) {
         auto lib = loader::ComponentLibrary::Open(common.library);
         loader::HostOptions options;
         options.cataloguePath = common.catalogue;
+        options.server = common.server;
         auto host = std::make_shared<loader::ReferenceHost>(options);
         auto control = lib->CreateControl(host);
         std::cout << "library: " << lib->Path() << "\n";
@@ -21,6 +23,11 @@ int Info(const Common& common) {
             std::cout << "  " << pages->Descriptor(i) << "\n";
         std::cout << "NrUsedInstruments: " << control->NrUsedInstruments() << "\n";
         std::cout << "UsedInstType(1): " << control->UsedInstType(1) << "\n";
+        auto instrument = loader::SimulatedInstrumentInfo(*host);
+        std::cout << "instrument: " << instrument->Type() << " " << instrument->Serial() << " ("
+                  << (common.server.address.empty() ? "embedded simulator"
+                                                    : "server " + common.server.address)
+                  << ")\n";
         std::cout << "registered errors:\n";
         for (const auto& e : host->Errors().Entries()) {
             std::cout << "  " << e.section << "/" << e.key << " code " << e.code << " status "
@@ -31,7 +38,7 @@ int Info(const Common& common) {
         return kExitOk;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
-        return kExitBadInput;
+        return ExitFor(e);
     }
 }
 

@@ -26,6 +26,7 @@ std::shared_ptr<loader::ReferenceHost> MakeHost(const Common& common) {
     options.cataloguePath = common.catalogue;
     options.transcriptPath = gArgs.transcript;
     options.simFaults = gArgs.faults;
+    options.server = common.server;
     auto h = std::make_shared<loader::ReferenceHost>(options);
     host::SetCurrentHost(h);
     return h;
@@ -104,7 +105,7 @@ int RunInstrumentCommands(CLI::App&, const Common& common) {
         if (gSend && gSend->parsed()) return Send(common);
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
-        return kExitBadInput;
+        return ExitFor(e);
     }
     return kExitBadInput;
 }

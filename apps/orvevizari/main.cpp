@@ -9,9 +9,20 @@
 int main(int argc, char** argv) {
     CLI::App app{"orvevizari - well-plate reader acquisition from the command line"};
     app.require_subcommand(1);
+    app.fallthrough();  // the options below may follow the command too
     cli::Common common;
     app.add_option("--library", common.library, "component library to load")->capture_default_str();
     app.add_option("--catalogue", common.catalogue, "text catalogue (JSON)")->capture_default_str();
+    app.add_option("--server", common.server.address,
+                   "an instrument server (unix:PATH or HOST:PORT) instead of the simulator");
+    app.add_option("--tls-ca", common.server.caFile,
+                   "TLS: trust the server's certificate from this authority (PEM)")
+        ->check(CLI::ExistingFile);
+    app.add_option("--tls-cert", common.server.certFile,
+                   "TLS: this client's certificate, for a server that asks (PEM)")
+        ->check(CLI::ExistingFile);
+    app.add_option("--tls-key", common.server.keyFile, "TLS: the client certificate's key (PEM)")
+        ->check(CLI::ExistingFile);
 
     auto* info = app.add_subcommand(
         "info", "load the module and show its pages, instrument and error codes");

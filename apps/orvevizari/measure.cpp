@@ -37,6 +37,7 @@ loader::SessionOptions Session(const Common& common) {
     s.host.transcriptPath = gArgs.transcript;
     s.host.platePath = gArgs.plate;
     s.host.progressOut = gArgs.quiet ? nullptr : &std::cerr;
+    s.host.server = common.server;
     s.autoClearResults = !gArgs.noAutoClear;
     return s;
 }
@@ -65,7 +66,7 @@ int Measure(const Common& common) {
     } catch (const host::Error& e) {
         kvbase::ConsoleProgress::RemoveStopSignalHandlers();
         std::cerr << "orvevizari: " << e.Text() << "\n";
-        return kExitBadInput;
+        return ExitFor(e);
     }
     std::cout << fmt::format("{} of {} samples measured; instrument time {:.1f} s\n",
                              report.samplesMeasured, run.sampleIds.size(),

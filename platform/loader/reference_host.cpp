@@ -3,6 +3,7 @@
 #include <ostream>
 #include <streambuf>
 
+#include "host/error.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/control_factory.h"
 #include "platform/controls/file_dialogs.h"
@@ -26,6 +27,8 @@ class NullBuffer : public std::streambuf {
     int overflow(int c) override { return c; }
 };
 
+constexpr host::Status kErrHostOptions = 0x7FFF1504;
+
 std::unique_ptr<host::Clock> MakeClock(bool realtime) {
     if (realtime) return std::make_unique<kvbase::RealClock>();
     return std::make_unique<kvbase::VirtualClock>();
@@ -35,7 +38,7 @@ std::unique_ptr<host::Clock> MakeClock(bool realtime) {
 
 struct ReferenceHost::Impl {
     explicit Impl(const HostOptions& o)
-        : clock(MakeClock(o.realtime)),
+        : clock(MakeClock(o.realtime || !o.server.address.empty())),
           catalog(o.cataloguePath.empty() ? kvbase::Catalog()
                                           : kvbase::Catalog::Load(o.cataloguePath)),
           nullOut(&nullBuffer),
@@ -47,8 +50,24 @@ struct ReferenceHost::Impl {
         if (!o.transcriptPath.empty()) instrument.GetTranscript().OpenFile(o.transcriptPath);
         if (!o.platePath.empty())
             instrument.GetHardware().SetPlate(qnserver::PlateModel::Load(o.platePath));
-        if (o.serverCalls)
-            timed = std::make_unique<TimedInstruments>(instruments, *clock, o.serverCalls);
+        host::InstrumentServerFactory* used = &instruments;
+        if (!o.server.address.empty()) {
+            if (!o.simFaults.empty() || !o.transcriptPath.empty() || !o.platePath.empty())
+                throw host::Error(kErrHostOptions,
+                                  "fault rules, a transcript and a plate belong to the embedded "
+                                  "simulator: with an instrument server, give them to the server");
+            remote = std::make_unique<remote::RemoteInstrumentFactory>(o.server);
+            used = remote.get();
+        }
+        if (o.instrumentCalls) {
+            routed = std::make_unique<RoutedInstruments>(*used, o.instrumentCalls);
+            used = routed.get();
+        }
+        if (o.serverCalls) {
+            timed = std::make_unique<TimedInstruments>(*used, *clock, o.serverCalls);
+            used = timed.get();
+        }
+        chosen = used;
     }
 
     std::unique_ptr<host::Clock> clock;
@@ -66,7 +85,10 @@ struct ReferenceHost::Impl {
     controls::Clipboard clipboard;
     controls::HeadlessFileDialogs dialogs;
     qnserver::ServerFactory instruments;
-    std::unique_ptr<TimedInstruments> timed;  // in front of instruments when calls are observed
+    std::unique_ptr<remote::RemoteInstrumentFactory> remote;  // instead of the simulator
+    std::unique_ptr<RoutedInstruments> routed;  // in front of that when calls are routed
+    std::unique_ptr<TimedInstruments> timed;    // in front of both when calls are observed
+    host::InstrumentServerFactory* chosen = nullptr;
 };
 
 ReferenceHost::ReferenceHost(const HostOptions& options) : impl_(std::make_unique<Impl>(options)) {}
@@ -109,8 +131,7 @@ host::FileDialogs& ReferenceHost::Dialogs() {
     return dialogs_ ? *dialogs_ : static_cast<host::FileDialogs&>(impl_->dialogs);
 }
 host::InstrumentServerFactory& ReferenceHost::Instruments() {
-    if (impl_->timed) return *impl_->timed;
-    return impl_->instruments;
+    return *impl_->chosen;
 }
 
 std::shared_ptr<host::PageList> ReferenceHost::NewPageList() {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/loader/routed_instruments.h"
 #include "platform/loader/timed_instruments.h"
+#include "platform/remote/remote_factory.h"
 
 namespace kvbase {
 class ConsoleProgress;
@@ -34,11 +36,17 @@ struct HostOptions {
     std::string platePath;           // well concentrations; empty: built-in plate
     std::uint32_t seed = 20261208;   // noise of the simulated detector
     ServerCallObserver serverCalls;  // told of every instrument server call; empty: none
+    // An instrument server program to use instead of the embedded simulator
+    // (no address: the simulator). Its runs wait on the real clock.
+    remote::ClientOptions server;
+    CallRunner instrumentCalls;  // makes every instrument server call; empty: the caller
 };
 
 class ReferenceHost : public host::Host {
   public:
-    // Raises host::Error when the catalogue, plate or fault rules are malformed.
+    // Raises host::Error when the catalogue, plate or fault rules are malformed,
+    // when the server's address or TLS files are not usable, and for simulator
+    // settings (fault rules, transcript, plate) given with a server.
     explicit ReferenceHost(const HostOptions& options);
     ~ReferenceHost() override;
 

@@ -24,6 +24,22 @@ host::Variant Convert(const host::Variant& v, std::int32_t dataType) {
     }
 }
 
+// The kind a value of dataType is held as; Empty for an unknown type.
+host::Variant::Kind KindOf(std::int32_t dataType) {
+    switch (dataType) {
+        case host::kTypeBoolean:
+            return host::Variant::Kind::Bool;
+        case host::kTypeNumber:
+            return host::Variant::Kind::Double;
+        case host::kTypeText:
+            return host::Variant::Kind::Text;
+        case host::kTypeDate:
+            return host::Variant::Kind::Date;
+        default:
+            return host::Variant::Kind::Empty;
+    }
+}
+
 }  // namespace
 
 void Packet::WriteCount(std::int32_t n) {
@@ -37,6 +53,24 @@ void Packet::WriteLong(std::int32_t v) {
 }
 void Packet::WriteValue(const host::Variant& v, std::int32_t dataType) {
     items_.emplace_back(Value{dataType, Convert(v, dataType)});
+}
+
+void Packet::Assign(std::vector<Item> items, std::size_t position) {
+    if (position > items.size())
+        throw host::Error(kErrPacket, fmt::format("data packet: read position {} past its {} items",
+                                                  position, items.size()));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (const auto* c = std::get_if<Count>(&items[i]); c && c->n < 0)
+            throw host::Error(kErrPacket,
+                              fmt::format("data packet: item {} is a negative count", i + 1));
+        const auto* v = std::get_if<Value>(&items[i]);
+        if (v && v->v.GetKind() != KindOf(v->type))
+            throw host::Error(kErrPacket, fmt::format("data packet: item {} is not a value of "
+                                                      "type {}",
+                                                      i + 1, v->type));
+    }
+    items_ = std::move(items);
+    pos_ = position;
 }
 
 void Packet::Clear() {

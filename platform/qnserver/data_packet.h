@@ -1,7 +1,8 @@
 #pragma once
 // The server program's transfer object: a typed sequence of items written and
 // read in order. Reading past the end or reading an item as the wrong kind
-// raises host::Error naming the position.
+// raises host::Error naming the position. Its items and read position are
+// open, so a transport can carry a packet to another process and back.
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -13,6 +14,18 @@ namespace qnserver {
 
 class Packet : public host::DataPacket {
   public:
+    struct Count {
+        std::int32_t n;
+    };
+    struct Long {
+        std::int32_t v;
+    };
+    struct Value {
+        std::int32_t type;
+        host::Variant v;  // already converted to type
+    };
+    using Item = std::variant<Count, std::string, Long, Value>;
+
     void WriteCount(std::int32_t n) override;
     void WriteString(const std::string& s) override;
     void WriteLong(std::int32_t v) override;
@@ -25,19 +38,13 @@ class Packet : public host::DataPacket {
     void Clear() override;
 
     std::size_t Size() const { return items_.size(); }
+    const std::vector<Item>& Items() const { return items_; }
+    std::size_t Position() const { return pos_; }
+    // Replaces the content; raises host::Error for a position past the end, a
+    // negative count, or a value of an unknown type or not of its type.
+    void Assign(std::vector<Item> items, std::size_t position);
 
   private:
-    struct Count {
-        std::int32_t n;
-    };
-    struct Long {
-        std::int32_t v;
-    };
-    struct Value {
-        std::int32_t type;
-        host::Variant v;
-    };
-    using Item = std::variant<Count, std::string, Long, Value>;
     template <class T>
     const T& Next(const char* what);
 

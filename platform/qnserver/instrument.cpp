@@ -1,5 +1,7 @@
 #include "platform/qnserver/instrument.h"
 
+#include <iterator>
+
 #include <fmt/format.h>
 
 #include "host/error.h"
@@ -37,6 +39,11 @@ Instrument::ClientId Instrument::Connect() {
 void Instrument::Disconnect(ClientId client) noexcept {
     if (lockOwner_ == client) lockOwner_ = 0;
     running_.erase(client);
+    try {
+        for (auto& [id, r] : synchronous_)
+            if (id == client) Stop(r, ErrorReply(key::kStopped));
+    } catch (...) {  // a halt that fails leaves the command to end by itself
+    }
 }
 
 std::string Instrument::Lock(ClientId client, bool lock) {
@@ -99,6 +106,7 @@ void Instrument::Stop(Running& r, const std::string& reply) {
 
 void Instrument::StopAll(const std::string& reply) {
     for (auto& [id, r] : running_) Stop(r, reply);
+    for (auto& [id, r] : synchronous_) Stop(r, reply);
 }
 
 std::string Instrument::Replied(const std::string& reply, const std::string& answer) {
@@ -123,10 +131,13 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
             case FaultRule::Action::StartThrow:
                 Fail("ExecSynch", command);
             case FaultRule::Action::Busy:
-            case FaultRule::Action::Stall:
+            case FaultRule::Action::Stall: {
+                const double until = clock_.Now() + kStallTime;
                 clock_.Sleep(kStallTime);
+                while (clock_.Now() < until - kTimeEpsilon) clock_.Sleep(until - clock_.Now());
                 return Replied(
                     ErrorReply(key::kStalled, fmt::format("no progress for {} s", kStallTime)));
+            }
             case FaultRule::Action::Reply:
             case FaultRule::Action::StartReply:
                 return Replied(fault->reply);
@@ -138,8 +149,27 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
     if (!parsed.error.empty()) return Replied(parsed.error);
     Planned planned = hardware_.Plan(parsed.command);
     if (!planned.error.empty()) return Replied(planned.error);
-    if (planned.action.duration > 0.0) clock_.Sleep(planned.action.duration);
-    planned.action.finish(answer);
+    if (planned.action.duration <= 0.0) {
+        planned.action.finish(answer);
+        return Replied("", answer);
+    }
+    // Registered while it sleeps, so that a stop from another thread ends it.
+    const double duration = planned.action.duration;
+    Running& r = synchronous_.emplace_back(client, Running{}).second;
+    const auto it = std::prev(synchronous_.end());
+    r.command = command;
+    r.start = clock_.Now();
+    r.end = r.start + duration;
+    r.action = std::move(planned.action);
+    struct Unregister {
+        std::list<std::pair<ClientId, Running>>& list;
+        std::list<std::pair<ClientId, Running>>::iterator it;
+        ~Unregister() { list.erase(it); }
+    } unregister{synchronous_, it};
+    clock_.Sleep(duration);
+    while (Unfinished(r)) clock_.Sleep(r.end - clock_.Now());
+    if (r.stopReply) return Replied(*r.stopReply);
+    r.action.finish(answer);
     return Replied("", answer);
 }
 

@@ -6,6 +6,9 @@
 // Time: a synchronous command sleeps its physical duration on the clock before
 // it returns; an asynchronous one answers the busy reply to PollAsynch until
 // the clock reaches its end. Polling never advances the clock; only waits do.
+// A clock's sleep may end early (a served instrument's clock does when another
+// thread stops a command): the instrument then sleeps again for what remains,
+// unless its synchronous command was stopped meanwhile.
 //
 // Lock: it belongs to the client that took it. While a client holds it, every
 // command of another client answers the "Locked" error reply, its Lock(true)
@@ -14,11 +17,15 @@
 //
 // At most one asynchronous command runs on the instrument at a time; a start
 // while one runs answers the "CmdRunning" error reply. Synchronous commands run
-// beside it (the host has one thread, so they never overlap each other).
+// beside it (a host has one thread, so its own never overlap each other). A
+// stop (emergency stop, reset, power off, the client's disconnection) ends a
+// running synchronous command too, with the reply the stop gives; only a
+// server calling from several threads can stop one while it sleeps.
 //
 // Failures: a command never raises; anything wrong with it is an error reply.
 // Only an injected "throw" fault and a refused Reset raise host::Error.
 #include <cstdint>
+#include <list>
 #include <map>
 #include <optional>
 #include <string>
@@ -114,7 +121,8 @@ class Instrument {
     double readyAt_ = 0.0;
     ClientId nextClient_ = 1;
     ClientId lockOwner_ = 0;
-    std::map<ClientId, Running> running_;
+    std::map<ClientId, Running> running_;                  // asynchronous, one per client
+    std::list<std::pair<ClientId, Running>> synchronous_;  // sleeping ExecSynch calls
     std::int32_t instInfoReceived_ = 0;
     std::int32_t calibrationsReceived_ = 0;
 };

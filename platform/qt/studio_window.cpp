@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -33,6 +34,9 @@
 namespace qtview {
 
 StudioWindow::StudioWindow(StudioOptions options) : options_(std::move(options)) {
+    // On the real clock the instrument's commands take their time: the window
+    // goes on meanwhile.
+    if (!options_.virtualClock) calls_ = std::make_unique<EventLoopCalls>();
     setWindowTitle("ORVEVIZari Studio");
     statusLabel_ = new QLabel(this);
     statusBar()->addPermanentWidget(statusLabel_);
@@ -91,6 +95,8 @@ void StudioWindow::StartSession() {
     o.host.cataloguePath = options_.catalogue;
     o.host.realtime = !options_.virtualClock;
     o.host.serverCalls = options_.serverCalls;
+    o.host.server = options_.server;
+    if (calls_) o.host.instrumentCalls = [this](const std::function<void()>& c) { calls_->Run(c); };
     session_ = std::make_unique<loader::HostSession>(o);
     auto& h = session_->Host();
     progress_ = std::make_unique<QtProgress>(
@@ -98,6 +104,7 @@ void StudioWindow::StartSession() {
         options_.virtualClock ? QtProgress::WaitMode::Clock : QtProgress::WaitMode::EventLoop);
     progress_->AttachStatusBar(statusBar());
     progress_->EnableAbort(running_);
+    if (calls_) calls_->SetProgress(progress_.get());
     dialogs_ = std::make_unique<QtFileDialogs>(windows_);
     clipboard_ = std::make_unique<QtClipboard>();
     h.UseProgress(progress_.get());
@@ -122,10 +129,12 @@ void StudioWindow::StartSession() {
     plateView_ = plate;
     page_ = view;
     session_->Control().ClearMethod();
+    const std::string& server = options_.server.address;
     if (auto results = host::As<host::KVSpread>(session_->Page().Find("KVSResult")))
         runProgress_ = new RunProgress(statusLabel_, results, h.GetClock(),
                                        "Instrument: " + session_->Info()->Type() + " " +
-                                           session_->Info()->Serial() + " (simulated)",
+                                           session_->Info()->Serial() +
+                                           (server.empty() ? " (simulated)" : " at " + server),
                                        centralWidget());
 }
 
@@ -153,6 +162,7 @@ void StudioWindow::BuildMenus() {
     file->addAction("&Quit", this, [this] { close(); });
     auto* inst = menuBar()->addMenu("&Instrument");
     idle(inst->addAction("&Status", this, [this] { ShowInstrumentStatus(); }));
+    idle(inst->addAction("&Connect to server...", this, [this] { ConnectServerDialog(); }));
     auto* measure = menuBar()->addMenu("&Measure");
     idle(measure->addAction("&Start...", this, [this] { MeasureDialog(); }));
     measure->addAction("S&top", this, [this] { StopRun(); });
@@ -321,30 +331,48 @@ bool StudioWindow::SwitchLanguage(const QString& path) {
     return Attempt([&] {
         // A catalogue that cannot be read leaves the page as it is.
         (void)kvbase::Catalog::Load(S(path));
-        auto method = session_->Host().NewMethodObject();
-        session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
-        // The new page gets the method and the results the old one showed. An
-        // edit of the positions empties the table: those results are gone then.
-        auto results = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
-        if (!results || results->RowCount() == 0) shownData_.reset();
-        auto restore = [&] {
-            session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
-            if (shownData_)
-                session_->Require(session_->Control().LoadAcqData(shownData_), "LoadAcqData");
-        };
         const std::string previous = options_.catalogue;
-        options_.catalogue = S(path);
-        StopSession();
-        try {
-            StartSession();
-        } catch (...) {
-            options_.catalogue = previous;
-            StartSession();
-            restore();
-            throw;
-        }
-        restore();
+        Restart([&] { options_.catalogue = S(path); }, [&] { options_.catalogue = previous; });
     });
+}
+
+bool StudioWindow::ConnectServer(const QString& address) {
+    if (running_) {
+        Report("The instrument cannot change while a measurement is running.");
+        return false;
+    }
+    if (!Ready()) return false;
+    return Attempt([&] {
+        const std::string previous = options_.server.address;
+        Restart([&] { options_.server.address = S(address); },
+                [&] { options_.server.address = previous; });
+    });
+}
+
+void StudioWindow::Restart(const std::function<void()>& apply,
+                           const std::function<void()>& revert) {
+    auto method = session_->Host().NewMethodObject();
+    session_->Require(session_->Control().UpdateMethod(method), "UpdateMethod");
+    // The new page gets the method and the results the old one showed. An
+    // edit of the positions empties the table: those results are gone then.
+    auto results = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
+    if (!results || results->RowCount() == 0) shownData_.reset();
+    auto restore = [&] {
+        session_->Require(session_->Control().LoadMethod(method), "LoadMethod");
+        if (shownData_)
+            session_->Require(session_->Control().LoadAcqData(shownData_), "LoadAcqData");
+    };
+    apply();
+    StopSession();
+    try {
+        StartSession();
+    } catch (...) {
+        revert();
+        StartSession();
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void StudioWindow::SwitchLanguageDialog() {
@@ -354,13 +382,25 @@ void StudioWindow::SwitchLanguageDialog() {
     if (!path.isEmpty()) SwitchLanguage(path);
 }
 
+void StudioWindow::ConnectServerDialog() {
+    if (running_) return;
+    bool ok = false;
+    const QString address = QInputDialog::getText(
+        this, "Connect to server",
+        "Instrument server (unix:PATH or HOST:PORT; empty: the simulator in this program):",
+        QLineEdit::Normal, Q(options_.server.address), &ok);
+    if (ok) ConnectServer(address.trimmed());
+}
+
 void StudioWindow::ShowInstrumentStatus() {
     if (!Ready()) return;
     auto info = session_->Info();
     QMessageBox::information(
         this, "Instrument",
         Q("Type: " + info->Type() + "\nSerial: " + info->Serial() +
-          "\nSimulated instrument, ready" + (running_ ? "\nA measurement is running." : "")));
+          (options_.server.address.empty() ? "\nSimulated instrument in this program"
+                                           : "\nInstrument server " + options_.server.address) +
+          ", ready" + (running_ ? "\nA measurement is running." : "")));
 }
 
 // Closing during a run asks the running call to abort and closes once it returned.

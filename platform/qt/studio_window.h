@@ -15,6 +15,7 @@
 
 #include "platform/loader/host_session.h"
 #include "platform/qt/plate_view.h"
+#include "platform/qt/event_loop_calls.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_progress.h"
@@ -31,7 +32,8 @@ struct StudioOptions {
     std::string catalogue = ORVE_DEFAULT_CATALOGUE;
     bool virtualClock = false;               // screenshots and tests: the run takes no machine time
     loader::ServerCallObserver serverCalls;  // told of every instrument server call
-    std::string runsFolder;  // every run's acquisition data is saved here; empty: not saved
+    std::string runsFolder;        // every run's acquisition data is saved here; empty: not saved
+    remote::ClientOptions server;  // an instrument server program; no address: the simulator
 };
 
 struct StudioRun {
@@ -57,6 +59,11 @@ class StudioWindow final : public QMainWindow {
     // A new catalogue means a new page: the method moves across. A catalogue
     // that cannot be read keeps the page as it was. Refused during a run.
     bool SwitchLanguage(const QString& path);
+    // Reaches the instrument through the server program at address (empty:
+    // the embedded simulator); the page keeps its method and its results. An
+    // address that cannot be reached keeps the instrument as it was. Refused
+    // during a run.
+    bool ConnectServer(const QString& address);
     // Measures samples S1..Sn with the page's method. A second start while a
     // run is on is refused; the module locks the page during the run. What was
     // measured is saved in the runs folder, also when the run fails or is stopped.
@@ -83,6 +90,11 @@ class StudioWindow final : public QMainWindow {
     void SaveTable();
     void LoadStoredDataDialog();
     void SwitchLanguageDialog();
+    void ConnectServerDialog();
+    // Starts the module again after apply changed the options, the page
+    // keeping its method and results; when that start fails, revert restores
+    // the options, the old page comes back and the failure is raised.
+    void Restart(const std::function<void()>& apply, const std::function<void()>& revert);
     void ShowInstrumentStatus();
     void Report(const std::string& text);
     bool Ready();
@@ -93,6 +105,7 @@ class StudioWindow final : public QMainWindow {
 
     StudioOptions options_;
     WindowRegistry windows_;
+    std::unique_ptr<EventLoopCalls> calls_;  // real time: instrument calls off the event loop
     std::unique_ptr<loader::HostSession> session_;
     std::unique_ptr<QtProgress> progress_;
     std::unique_ptr<QtFileDialogs> dialogs_;
