@@ -2,11 +2,16 @@
 // lets a lab user inspect it, handle method files and measure plates.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 
 #include "commands.h"
 
 int main(int argc, char** argv) {
+    // A reader of our output that went away (a closed terminal's pipe) must
+    // not end a run before the reader is parked and the data saved: writes
+    // then fail quietly instead.
+    std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"orvevizari - well-plate reader acquisition from the command line"};
     app.require_subcommand(1);
     app.fallthrough();  // the options below may follow the command too

@@ -49,19 +49,15 @@ std::int32_t ErrorRegistry::CodeOfReply(const std::string& key, const std::strin
 }
 
 void ErrorRegistry::Check(host::Status status, const std::string& /*filter*/) const {
-    if (status != 0) throw host::Error(status, MessageText(status));
+    if (status != 0) throw host::Error(status, CheckText(status));
 }
 
 void ErrorRegistry::NoteRaised(host::Status number, const std::string& text) {
-    std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
-    if (number == 0 || text.empty() ||
-        (code >= 1 && code <= static_cast<std::int64_t>(entries_.size())))
-        return;
+    if (number == 0 || text.empty()) return;
     raised_[number] = text;
 }
 
-std::string ErrorRegistry::MessageText(host::Status number) const {
-    if (number == 0) return "No error";
+std::string ErrorRegistry::CheckText(host::Status number) const {
     std::int64_t code = static_cast<std::int64_t>(number) - kRegisteredStatusBase;
     if (code >= 1 && code <= static_cast<std::int64_t>(entries_.size())) {
         if (auto it = replied_.find(number); it != replied_.end()) return it->second;
@@ -77,6 +73,12 @@ std::string ErrorRegistry::MessageText(host::Status number) const {
             break;
     }
     return fmt::format("Error {} (0x{:08X})", number, static_cast<std::uint32_t>(number));
+}
+
+std::string ErrorRegistry::MessageText(host::Status number) const {
+    if (number == 0) return "No error";
+    if (auto it = raised_.find(number); it != raised_.end()) return it->second;
+    return CheckText(number);
 }
 
 void ErrorRegistry::ReportFailedCommand(const std::string& command) {

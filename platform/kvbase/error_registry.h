@@ -10,9 +10,13 @@
 // that runs once per control does not pile up duplicates.
 //
 // An instrument reply carries its own message, and one key covers many
-// failures ("Error:stage position ... is outside", "Error:voltage ..."): the
-// message text of a reply's status is the latest reply's message for that key,
-// not the message the key was first registered with.
+// failures ("Error:stage position ... is outside", "Error:voltage ..."):
+// - Check raises a reply's status with the latest reply's message for its key,
+//   not the message the key was first registered with;
+// - MessageText gives the text of the error last raised with that number (the
+//   failure the user is told about), so a later reply with the same key whose
+//   status nobody checked (a lamp switched off after a failed sample) does not
+//   change what an earlier failure reads as.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -41,8 +45,8 @@ class ErrorRegistry : public host::ErrorService {
     std::int32_t CodeOfReply(const std::string& key, const std::string& message) override;
     // The filter is taken for the interface's sake: every non-zero status raises.
     void Check(host::Status status, const std::string& filter) const override;
-    // "No error" for 0; the latest reply's message, else the registered message,
-    // for a registered status; a short
+    // "No error" for 0; the text last raised with the number, else the latest
+    // reply's message, else the registered message, for a registered status; a short
     // text for the platform's own numbers; otherwise a generic text with the number.
     std::string MessageText(host::Status number) const override;
     // Keeps the latest kFailedCommandLimit commands, oldest first.
@@ -62,7 +66,10 @@ class ErrorRegistry : public host::ErrorService {
 
     std::vector<Entry> entries_;
     std::vector<std::string> failed_;
-    std::map<host::Status, std::string> raised_;   // texts of unregistered numbers, latest only
+    // The message Check raises a status with: the latest reply's, else the registered one.
+    std::string CheckText(host::Status number) const;
+
+    std::map<host::Status, std::string> raised_;   // text last raised with each number
     std::map<host::Status, std::string> replied_;  // latest reply message per registered status
 };
 

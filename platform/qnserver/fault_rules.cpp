@@ -16,8 +16,20 @@ constexpr host::Status kErrFaultRule = 0x7FFF0B04;
 
 }  // namespace
 
+// Where the prefix ends: at the first "#N=" (digits between), so that a
+// prefix may hold "=" itself ("Set Lamp=Off#2=Error:stuck"); without one, at
+// the first "=". npos when the rule has neither.
+static std::size_t PrefixEnd(const std::string& rule) {
+    for (auto hash = rule.find('#'); hash != std::string::npos; hash = rule.find('#', hash + 1)) {
+        auto end = hash + 1;
+        while (end < rule.size() && rule[end] >= '0' && rule[end] <= '9') ++end;
+        if (end > hash + 1 && end < rule.size() && rule[end] == '=') return end;
+    }
+    return rule.find('=');
+}
+
 FaultRule FaultRule::Parse(const std::string& rule) {
-    auto eq = rule.find('=');
+    const auto eq = PrefixEnd(rule);
     if (eq == std::string::npos) Refuse(rule, "expected PREFIX[#N]=REPLY");
     FaultRule r;
     r.text = rule;

@@ -1,8 +1,11 @@
 #pragma once
 // Faults a test or a user can inject into the simulated instrument.
 //
-// A rule is "PREFIX[#N]=REPLY", split at its first "=": the Nth (or, without
-// "#N", every) command whose text starts with PREFIX (ignoring case) is hit.
+// A rule is "PREFIX[#N]=REPLY": the Nth (or, without "#N", every) command
+// whose text starts with PREFIX (ignoring case) is hit. The rule is split at
+// its first "#N=", else at its first "=": a prefix that holds "=" itself
+// needs its count ("Set Lamp=Off#1=Error:stuck"; "Set Lamp=stall" hits every
+// lamp switch).
 // REPLY is one of
 //   text         the command's reply: the reply of a synchronous command (which
 //                then does nothing) or the final reply of an asynchronous one

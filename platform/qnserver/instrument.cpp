@@ -132,9 +132,23 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
                 Fail("ExecSynch", command);
             case FaultRule::Action::Busy:
             case FaultRule::Action::Stall: {
-                const double until = clock_.Now() + kStallTime;
+                // Registered like a running command: an emergency stop (or
+                // the end of its client) ends the stall with its reply.
+                Running& r = synchronous_.emplace_back(client, Running{}).second;
+                const auto it = std::prev(synchronous_.end());
+                r.command = command;
+                r.start = clock_.Now();
+                r.end = r.start + kStallTime;
+                r.fault = fault;
+                r.fault->action = FaultRule::Action::Stall;
+                struct Unregister {
+                    std::list<std::pair<ClientId, Running>>& list;
+                    std::list<std::pair<ClientId, Running>>::iterator it;
+                    ~Unregister() { list.erase(it); }
+                } unregister{synchronous_, it};
                 clock_.Sleep(kStallTime);
-                while (clock_.Now() < until - kTimeEpsilon) clock_.Sleep(until - clock_.Now());
+                while (Unfinished(r)) clock_.Sleep(r.end - clock_.Now());
+                if (r.stopReply) return Replied(*r.stopReply);
                 return Replied(
                     ErrorReply(key::kStalled, fmt::format("no progress for {} s", kStallTime)));
             }

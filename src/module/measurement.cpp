@@ -97,12 +97,14 @@ host::Status UCVIZari::ExitMeasurement(std::shared_ptr<host::MethodObject>) {
 // (the lock stays held, a lamp switched off stays off). The lamp steps of the
 // dark current ignore their statuses, except that a failed read ends the
 // operation when the setup set no lamp state to restore instead, and a refused
-// restore ends it when the lamp read back is not in the restored state.
+// restore ends it when the lamp read back is not in the restored state. A
+// position cell that is no finite number is refused before the lock.
 host::Status UCVIZari::PrepareMeasurement(const std::shared_ptr<host::MethodObject>& method,
                                           const std::shared_ptr<host::AcqData>& acqData) {
     return proxy::Trap([&] {
         auto& errors = host_.Errors();
         auto& proxy = Proxy();
+        if (method) RequirePositions(*method);  // before the run takes the instrument
         errors.Check(proxy.SetLock(true), "*");
         if (acqData) {
             acqData_ = acqData;

@@ -70,10 +70,10 @@ void UCVIZari::ClearMethod() {
         page_->autoLampOn = true;
         SelectFirstItem(host_, *page_->kveAutoLamp);
         ResetMethodPage();
+        results_->SetResultColumns();
         // The display shows what a new method stores: the page's defaults,
         // not whatever the instrument's own defaults happen to be.
         page_->ShowPageInDisplay();
-        results_->SetResultColumns();
     } catch (...) {
     }
 }

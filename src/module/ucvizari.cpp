@@ -176,7 +176,7 @@ void UCVIZari::LocalizeControl() {
     } catch (...) {
     }
     for (const auto& control : form_->Controls()) {
-        if (!section || !control) break;
+        if (!section || !control) continue;  // nothing to apply, or nothing to apply it to
         std::shared_ptr<host::LocaleNode> entry;
         try {
             std::string indexText;

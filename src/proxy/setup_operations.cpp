@@ -19,6 +19,20 @@ void RequireFinite(double v, const char* what) {
         throw host::Error(kErrNotFinite, std::string(what) + " is not a finite number");
 }
 
+// False for a value that would go out as infinite or NaN: a number that is
+// one, or a text ("NaN", "inf") that the described type reads as one. A text
+// that reads as nothing is left to the send, which refuses it itself.
+bool FiniteAs(const host::NumberFormat& numbers, const host::Variant& value,
+              std::int32_t dataType) {
+    if (value.IsNumeric()) return std::isfinite(value.ToDouble());
+    try {
+        const host::Variant read = numbers.TextToValue(value.ToString(), dataType, "", 0);
+        return !read.IsNumeric() || std::isfinite(read.ToDouble());
+    } catch (...) {
+        return true;
+    }
+}
+
 }  // namespace
 
 void CORVEProxy::GetInstSetupDesc(host::ParamDefList& pSetup) {
@@ -56,8 +70,8 @@ host::Status CORVEProxy::SetupStatus(const host::ParamSet& pStatus, bool pAutoLa
         RequireFinite(exWl, "the setup's excitation wavelength (ExWl)");
         RequireFinite(emWl, "the setup's emission wavelength (EmWl)");
         for (std::int32_t i = 1; i <= pStatus.Count(); ++i) {
-            const host::Variant v = pStatus.Value(i);
-            if (v.IsNumeric() && !std::isfinite(v.ToDouble())) {
+            const std::int32_t index = pSetup.IndexOf(pStatus.Def(i)->id);
+            if (index > 0 && !FiniteAs(numbers, pStatus.Value(i), pSetup.Item(index)->dataType)) {
                 throw host::Error(kErrNotFinite, "the setup value " + pStatus.Def(i)->id +
                                                      " is not a finite number");
             }

@@ -357,6 +357,10 @@ TEST_F(FailurePaths, PositionsThatAreNoNumbers_AreRefusedBeforeTheSampleMovesAny
     EXPECT_EQ(Sent(), std::vector<std::string>{"Set Lamp=Off"});
     EXPECT_EQ(uc_->Page().kvsResult->RowCount(), 0);
     EXPECT_EQ(control_->ExitMeasurement(m), 0);
+    // A run started with such a method does not take the instrument at all.
+    Sent();
+    EXPECT_EQ(control_->InitMeasurement(m, host_->NewAcqData()), status);
+    EXPECT_TRUE(Sent().empty());
 }
 
 // --- An abort that the instrument cannot act on ---

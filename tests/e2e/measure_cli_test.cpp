@@ -6,13 +6,12 @@
 #include <filesystem>
 #include <string>
 
-#include "child_process.h"
 #include "platform/kvdova/acq_data_file.h"
+#include "remote/process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 const std::string kCli = std::string(ORVE_BINARY_DIR) + "/bin/orvevizari";
 const std::string kExamples = std::string(ORVE_SOURCE_DIR) + "/examples/";
@@ -40,23 +39,21 @@ TEST_F(MeasureCli, StopSignalsEndARunSafelyAndKeepWhatWasMeasured) {
         SCOPED_TRACE(signal);
         const std::string tag = std::to_string(signal);
         const std::string transcript = Path("t" + tag + ".txt"), data = Path("d" + tag + ".json");
-        e2etest::ChildProcess cli(
-            kCli,
-            {"measure", kExamples + "method-3pos.json", "--samples", "3", "--realtime", "--quiet",
-             "--transcript", transcript, "--data", data, "--out", Path("r" + tag + ".tsv")},
-            Path("out" + tag + ".txt"));
+        testproc::Process cli({kCli, "measure", kExamples + "method-3pos.json", "--samples", "3",
+                               "--realtime", "--quiet", "--transcript", transcript, "--data", data,
+                               "--out", Path("r" + tag + ".tsv")},
+                              Path("out" + tag + ".txt"));
         ASSERT_TRUE(cli.Started());
         // The first reading has been delivered: the run is under way.
-        ASSERT_TRUE(cli.WaitFor(
+        ASSERT_TRUE(testproc::WaitUntil(
             [&] {
-                const auto t = e2etest::ChildProcess::ReadAll(transcript);
-                return t.find("> Get Int\n<") != std::string::npos;
+                return testproc::ReadText(transcript).find("> Get Int\n<") != std::string::npos;
             },
-            60s))
+            60.0))
             << cli.Output();
         cli.Signal(signal);
-        EXPECT_EQ(cli.Wait(60s), 128 + signal) << cli.Output();
-        const std::string t = e2etest::ChildProcess::ReadAll(transcript);
+        EXPECT_EQ(cli.Wait(60.0), 128 + signal) << cli.Output();
+        const std::string t = testproc::ReadText(transcript);
         const auto park = t.rfind("> Park WPR");
         ASSERT_NE(park, std::string::npos) << t;
         EXPECT_NE(t.find("# Lock 0", park), std::string::npos);

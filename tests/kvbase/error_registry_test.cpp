@@ -77,6 +77,26 @@ TEST(ErrorRegistry, RepliesFindServerKeysAndRegisterNewOnes) {
     EXPECT_EQ(reg.MessageText(reg.StatusOf(busy)), "voltage 5000 is outside 200 to 1000");
     reg.CodeOfReply("ErrBusy", "");
     EXPECT_EQ(reg.MessageText(reg.StatusOf(busy)), "Instrument busy");
+
+    // Once a failure was raised (and trapped), its text is what the status
+    // reads as; a later reply of the same key whose status nobody checked
+    // does not change it, a raised one does.
+    reg.CodeOfReply("ErrBusy", "stage stuck");
+    const auto status = reg.StatusOf(busy);
+    try {
+        reg.Check(status, "*");
+    } catch (const host::Error& e) {
+        EXPECT_EQ(e.Text(), "stage stuck");
+        reg.NoteRaised(e.Number(), e.Text());
+    }
+    reg.CodeOfReply("ErrBusy", "lamp refused");  // ignored by its caller
+    EXPECT_EQ(reg.MessageText(status), "stage stuck");
+    EXPECT_THROW(reg.Check(status, "*"), host::Error);
+    try {
+        reg.Check(status, "*");
+    } catch (const host::Error& e) {
+        EXPECT_EQ(e.Text(), "lamp refused");
+    }
     // A reply without key or message still reads as an error.
     auto bare = reg.CodeOfReply("", "");
     EXPECT_EQ(reg.MessageText(reg.StatusOf(bare)), "Instrument error ''");

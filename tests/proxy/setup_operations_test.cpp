@@ -106,10 +106,15 @@ TEST_F(Setup, ValuesThatAreNoNumbersAreRefusedBeforeAnythingIsSent) {
     state->SetValueOf("EmWl", nan);
     EXPECT_EQ(proxy->SetupStatus(*state, false, *desc), proxy::kErrNotFinite);
     state->SetValueOf("EmWl", 450.0);
-    state->Add(Def("IntTime", host::kTypeNumber), inf);
+    // The slit is stored as text; the instrument reads it as a number.
+    state->SetValueOf("ExSlit", "NaN");
     EXPECT_EQ(proxy->SetupStatus(*state, false, *desc), proxy::kErrNotFinite);
-    EXPECT_NE(host->errors.MessageText(proxy::kErrNotFinite).find("IntTime"), std::string::npos);
+    EXPECT_NE(host->errors.MessageText(proxy::kErrNotFinite).find("ExSlit"), std::string::npos);
     EXPECT_TRUE(server->calls.empty());
+    // A value the instrument does not describe is never sent, so never refused.
+    state->SetValueOf("ExSlit", "5");
+    state->Add(Def("Unsent", host::kTypeNumber), inf);
+    EXPECT_EQ(proxy->SetupStatus(*state, false, *desc), 0);
 }
 
 TEST_F(Setup, ScanAndTimeDriveSendTheirParametersInOrder) {

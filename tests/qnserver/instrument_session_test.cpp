@@ -180,6 +180,18 @@ TEST_F(Session, BusyStallAndThrowFaults) {
     EXPECT_THROW(a->StartAsynch("Set EmWl=510"), host::Error);
 }
 
+// A command holding "=" is hit as written when the rule gives its count.
+TEST_F(Session, FaultRulesForCommandsThatHoldAnEqualsSign) {
+    instrument.AddFaultRule("Set Lamp=Off#2=Error:stuck=for good");
+    EXPECT_EQ(a->ExecSynch("Set Lamp=Off", answer), "");
+    EXPECT_EQ(a->ExecSynch("Set Lamp=On", answer), "");
+    EXPECT_EQ(a->ExecSynch("Set Lamp=Off", answer), "Error:stuck=for good");
+    instrument.ClearFaultRules();
+    instrument.AddFaultRule("Get Int#2=Overload:detector overload");  // the usual form still
+    EXPECT_EQ(a->ExecSynch("Get Int", answer), "");
+    EXPECT_EQ(a->ExecSynch("Get Int", answer), "Overload:detector overload");
+}
+
 TEST_F(Session, MalformedFaultRulesAreRefused) {
     for (const char* rule :
          {"no equals sign", "=Err:x", "Get#0=Err:x", "Get#x=Err:x", "Get#-1=E:x"}) {

@@ -121,9 +121,12 @@ TEST_F(RemoteRun, ServerKilledMidRunEndsItAndKeepsWhatWasMeasured) {
 }
 
 TEST_F(RemoteRun, KilledClientLosesItsLockAndItsCommand) {
-    auto& server = StartServer({"--transcript", Path("server.txt")});
+    // The first lamp switch stalls until it is stopped: the kill lands while
+    // it runs, however slow the machine.
+    auto& server =
+        StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Set Lamp=On#1=stall"});
     auto& first = StartCli({"measure", kMethod, "--samples", "1", "--quiet"}, "first.out");
-    // Killed while the lamp warms up, a synchronous command of 1.5 s.
+    // Killed while a synchronous command runs.
     ASSERT_TRUE(
         testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Set Lamp=On"); }, 60.0));
     first.Signal(SIGKILL);
@@ -215,9 +218,13 @@ TEST_F(RemoteRun, SigtermStopsTheRunningCommandEndsTheSessionsAndExitsZero) {
     EXPECT_NE(transcript.substr(transcript.rfind("> Set Lamp=On")).find("# EmergencyStop"),
               std::string::npos)
         << transcript;
+    // The client hears of it either as the stopped command's reply or, when
+    // the session ended first, as the transport's error: both end its run.
     EXPECT_EQ(cli.Wait(60.0), 1) << cli.Output();
-    EXPECT_NE(cli.Output().find("instrument server " + Socket()), std::string::npos)
-        << cli.Output();
+    const std::string said = cli.Output();
+    EXPECT_TRUE(said.find("instrument server " + Socket()) != std::string::npos ||
+                said.find("emergency stop") != std::string::npos)
+        << said;
 }
 
 TEST_F(RemoteRun, TheServerRefusesAnAddressOpenToOthersOrTakenAlready) {
