@@ -14,6 +14,7 @@
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/method_check.h"
+#include "platform/loader/page_typing.h"
 #include "platform/plates/plate_format.h"
 
 namespace cli {
@@ -26,9 +27,7 @@ constexpr host::Status kErrBadInput = 0x7FFF0F01;
     throw host::Error(kErrBadInput, text);
 }
 
-struct Position {
-    std::string cells[4];  // x, y, excitation, emission, as typed
-};
+using Position = loader::TypedPosition;
 
 struct NewArgs {
     std::string out;
@@ -156,42 +155,6 @@ void TypeChecked(host::KVEntry& entry, const std::string& option, const std::str
     }
 }
 
-bool SameNumber(const host::Variant& cell, const std::string& text) {
-    double v = 0;
-    const char* end = text.data() + text.size();
-    return cell.IsNumeric() && std::from_chars(text.data(), end, v).ptr == end &&
-           cell.ToDouble() == v;
-}
-
-void TypePositions(loader::HostSession& s, const std::vector<Position>& positions) {
-    static const char* kNames[4] = {"x", "y", "excitation", "emission"};
-    auto grid = Find<host::KVSpread>(s, "KVSScan");
-    auto insert = Find<host::KVPicButton>(s, "KVPAddPos");
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        const auto row = static_cast<std::int32_t>(i + 1);
-        if (row > grid->RowCount()) {
-            grid->UserSelectRow(0);  // no active row: "Insert Pos" appends
-            insert->UserClick();
-            if (grid->RowCount() != row) {
-                throw host::Error(host::kErrUnexpected,
-                                  fmt::format("\"Insert Pos\" did not add position {}", row));
-            }
-        }
-        for (std::int32_t c = 1; c <= 4; ++c) {
-            // A new row starts as a copy of the one above: like a person, type
-            // only what differs. Row 1 is typed whole, so the setup display
-            // takes its wavelengths.
-            if (row > 1 && SameNumber(grid->Cell(c, row), positions[i].cells[c - 1])) continue;
-            try {
-                grid->UserEditCell(c, row, host::Variant(positions[i].cells[c - 1]));
-            } catch (const host::Error& e) {
-                BadInput(fmt::format("position {}, {} {}: {}", row, kNames[c - 1],
-                                     positions[i].cells[c - 1], e.Text()));
-            }
-        }
-    }
-}
-
 // Names the method entries that hold invalid values, for the "InvalidEntry" message.
 std::string InvalidEntries(loader::HostSession& s) {
     std::string names;
@@ -238,7 +201,7 @@ int New(const Common& common) {
     if (!gNew.gain.empty()) ChooseItem(s, *Find<host::KVEntry>(s, "KVEGain"), "--gain", gNew.gain);
     if (!gNew.autoLamp.empty())
         ChooseItem(s, *Find<host::KVEntry>(s, "KVEAutoLamp"), "--auto-lamp", gNew.autoLamp);
-    TypePositions(s, positions);
+    loader::TypePositions(s, positions);
 
     auto method = s.Host().NewMethodObject();
     const host::Status status = control.UpdateMethod(method);
@@ -360,8 +323,9 @@ int RunMethodCommands(CLI::App&, const Common& common) {
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
         // Bad arguments and bad files are the person's to fix; anything else is the module's.
-        const bool badInput =
-            e.Number() == kErrBadInput || e.Number() == loader::kErrMethodDocument;
+        const bool badInput = e.Number() == kErrBadInput ||
+                              e.Number() == loader::kErrMethodDocument ||
+                              e.Number() == loader::kErrTypedPosition;
         return badInput ? kExitBadInput : kExitFailed;
     } catch (const std::exception& e) {
         std::cerr << "orvevizari: " << e.what() << "\n";

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/forms.h"
 #include "host/param_set.h"
@@ -86,6 +88,7 @@ class SetupPage {
   private:
     void ShowGainInDisplay();  // lets a failure pass
     void RewriteRowCaptions();
+    std::vector<std::string> rowNumbers_;  // "1", "2", ... as formatted for the captions
     // Grid, panel and setup-area heights after the rows changed; then the layout.
     void ResizeToRows(std::int32_t panelExtra);
     void SetResultColumns();
