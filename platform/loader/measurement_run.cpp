@@ -289,10 +289,15 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     if (o.journal && !o.dataPath.empty()) {
         journal = std::make_unique<RunJournal>(JournalPathFor(o.dataPath));
         report.journalPath = journal->Path();
-        journal->Start(*inner);
     }
-
-    session.Require(control.LoadMethod(method), "LoadMethod");
+    try {
+        if (journal) journal->Start(*inner);
+        session.Require(control.LoadMethod(method), "LoadMethod");
+    } catch (...) {
+        // Nothing was measured: a journal left here would only block the next run.
+        if (journal) journal->Remove();
+        throw;
+    }
     control.DisplayPage(1, host::kVTrue);
     display.ClearAbort();
     h.Environment().RequestStop(false);
@@ -359,7 +364,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
             host::ParamDef idDef;
             idDef.id = h.Environment().SampleIdKey();
             info->Add(idDef, host::Variant(stored));
-            view.StartSample(cycle, s);
+            if (o.progress) view.StartSample(cycle, s);
             status = control.MeasureSample(method, o.resultType, sampleNo, info);
             if (status != 0) {
                 failStatus(status);

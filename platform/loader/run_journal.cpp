@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -67,6 +68,15 @@ RunJournal::RunJournal(std::string path) : path_(std::move(path)) {
         }
         Fail(fmt::format("cannot make the run journal '{}': {}", path_, std::strerror(errno)));
     }
+    // The new name reaches the disk too: a journal a power cut forgets would
+    // keep nothing.
+    const std::string folder = std::filesystem::path(path_).parent_path().string();
+    const int dir =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
     lastSync_ = std::chrono::steady_clock::now();
 }
 
@@ -76,12 +86,25 @@ RunJournal::~RunJournal() {
 
 void RunJournal::Write(const std::string& line, bool sync) {
     if (fd_ < 0) Fail(fmt::format("the run journal '{}' is closed", path_));
+    if (broken_) {
+        Fail(
+            fmt::format("the run journal '{}' could not be written before; nothing more is "
+                        "added to it",
+                        path_));
+    }
     const std::string whole = line + "\n";
+    const off_t before = ::lseek(fd_, 0, SEEK_END);
     std::size_t done = 0;
     while (done < whole.size()) {
         const ssize_t n = ::write(fd_, whole.data() + done, whole.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
+            const int error = errno;
+            // Take back a line written in part, so the journal ends with whole
+            // lines, and add nothing after it: what follows a gap would lie.
+            broken_ = true;
+            if (done > 0 && before >= 0) (void)!::ftruncate(fd_, before);
+            errno = error;
             Fail(
                 fmt::format("cannot write the run journal '{}': {}; the run stops, since a run "
                             "that cannot record must not go on measuring",

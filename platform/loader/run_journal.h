@@ -68,6 +68,7 @@ class RunJournal {
 
     std::string path_;
     int fd_ = -1;
+    bool broken_ = false;  // a write failed: the journal takes nothing more
     std::chrono::steady_clock::time_point lastSync_;
 };
 

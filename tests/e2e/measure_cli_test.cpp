@@ -7,10 +7,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/error.h"
 #include "platform/kvdova/acq_data_file.h"
+#include "platform/loader/run_journal.h"
 #include "remote/process.h"
 
 namespace {
@@ -137,6 +140,230 @@ TEST_F(MeasureCli, SaturatedReadingsAreSaidOutLoud) {
     }
     const auto info = kvdova::LoadAcqData(Path("d.json"))->RunInfo();
     EXPECT_EQ(info.at("overflowCount"), "1");
+}
+
+// --- Runs that lose nothing: killed outright, journals cut short, a full disk ---
+
+// Intensity and reference of every reading the instrument delivered, in order,
+// as the transcript shows them.
+std::vector<std::pair<double, double>> Delivered(const std::string& transcript) {
+    std::vector<std::pair<double, double>> out;
+    std::istringstream in(transcript);
+    std::string line, command;
+    while (std::getline(in, line)) {
+        if (line.rfind("> ", 0) == 0) command = line.substr(2);
+        if (command == "Get Int" && line.rfind("= ", 0) == 0)
+            out.emplace_back(std::stod(line.substr(2)), std::stod(line.substr(line.find(',') + 1)));
+    }
+    return out;
+}
+
+std::vector<std::pair<double, double>> Stored(const host::AcqData& data) {
+    std::vector<std::pair<double, double>> out;
+    for (std::int32_t k = 1; k <= data.ResultCount(); ++k) {
+        const auto r = data.Result(k);
+        out.emplace_back(r.record->Value(1), r.record->Value(2));
+    }
+    return out;
+}
+
+class KilledRuns : public MeasureCli {
+  protected:
+    // A 96-well method, quick readings.
+    void SetUp() override {
+        MeasureCli::SetUp();
+        ASSERT_EQ(
+            Cli({"method", "new", "-o", Path("p96.json"), "--plate", "96", "--int-time", "0.1"})
+                .exit,
+            0);
+    }
+    // Starts a sped-up real-time run and kills it with SIGKILL once the
+    // instrument has delivered `readings` readings. Returns the transcript.
+    std::string KillAfter(int readings, const std::string& data, const std::string& method = "",
+                          int samples = 1) {
+        const std::string transcript = data + ".transcript";
+        testproc::Process cli({kCli, "measure", method.empty() ? Path("p96.json") : method,
+                               "--samples", std::to_string(samples), "--realtime", "--speed", "40",
+                               "--quiet", "--transcript", transcript, "--data", data},
+                              data + ".out", {"ORVE_REGISTRY_DIR=" + Path("home")});
+        EXPECT_TRUE(cli.Started());
+        const bool reached = testproc::WaitUntil(
+            [&] {
+                return static_cast<int>(Delivered(testproc::ReadText(transcript)).size()) >=
+                       readings;
+            },
+            60.0);
+        EXPECT_TRUE(reached) << cli.Output();
+        cli.Signal(SIGKILL);
+        EXPECT_EQ(cli.Wait(30.0), -SIGKILL) << cli.Output();
+        return testproc::ReadText(transcript);
+    }
+};
+
+// Killed at twenty points of a run, the journal gives back every reading the
+// instrument delivered before the kill, at most the one in flight missing,
+// and none it did not deliver.
+TEST_F(KilledRuns, RecoveryGivesBackEveryDeliveredReading) {
+    for (int point = 0; point < 20; ++point) {
+        const int after = 1 + point * 5;  // readings 1 … 96
+        SCOPED_TRACE("killed after reading " + std::to_string(after));
+        const std::string data = Path("d" + std::to_string(point) + ".json");
+        const auto delivered = Delivered(KillAfter(after, data));
+        const auto r = Cli({"results", "recover", data + ".journal"});
+        ASSERT_EQ(r.exit, 0) << r.err;
+        EXPECT_NE(r.out.find("(interrupted and recovered)"), std::string::npos) << r.out;
+        const auto recovered = kvdova::LoadAcqData(data);
+        const auto stored = Stored(*recovered);
+        ASSERT_GE(delivered.size(), static_cast<std::size_t>(after));
+        EXPECT_GE(stored.size() + 1, delivered.size());
+        ASSERT_LE(stored.size(), delivered.size());
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            EXPECT_EQ(stored[i].first, delivered[i].first) << "reading " << i + 1;
+            EXPECT_EQ(stored[i].second, delivered[i].second) << "reading " << i + 1;
+        }
+        EXPECT_EQ(recovered->RunInfo().at("outcome"), "interrupted and recovered");
+        // The journal of the interrupted run blocks a new run onto the same data.
+        const auto again = Cli({"measure", Path("p96.json"), "--samples", "1", "--data", data,
+                                "--overwrite", "--quiet"});
+        EXPECT_EQ(again.exit, 2);
+        EXPECT_NE(again.err.find("orvevizari results recover " + data + ".journal"),
+                  std::string::npos)
+            << again.err;
+    }
+}
+
+// Cut at any byte of its last three lines, a journal recovers, its torn last
+// line dropped; a malformed line before the last is refused with its number.
+TEST_F(KilledRuns, AJournalCutAnywhereRecoversOrIsRefusedByLine) {
+    const std::string data = Path("d.json");
+    // A sample's end among the last lines.
+    KillAfter(5, data, kMethod, 3);
+    const std::string text = testproc::ReadText(data + ".journal");
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ(text.back(), '\n');
+    std::size_t cutFrom = text.size() - 1;
+    for (int lines = 0; lines < 3; ++lines) cutFrom = text.rfind('\n', cutFrom - 1);
+    const auto whole = loader::ReadJournal(text, "j");
+    for (std::size_t n = cutFrom + 1; n <= text.size(); ++n) {
+        const auto cut = loader::ReadJournal(text.substr(0, n), "j");
+        EXPECT_EQ(cut.tornLastLine, text[n - 1] != '\n') << n;
+        EXPECT_LE(cut.readings, whole.readings);
+        EXPECT_GE(cut.readings, whole.readings - 3);
+        EXPECT_EQ(cut.data->ResultCount(), cut.readings);
+    }
+    std::string broken = text;
+    const std::size_t line5 = [&] {
+        std::size_t at = 0;
+        for (int i = 0; i < 4; ++i) at = broken.find('\n', at) + 1;
+        return at;
+    }();
+    broken.insert(line5, "{\"event\":\"reading\",\"item\":1,");
+    try {
+        loader::ReadJournal(broken, "j");
+        ADD_FAILURE() << "a malformed fifth line was taken";
+    } catch (const host::Error& e) {
+        EXPECT_EQ(e.Number(), loader::kErrJournal);
+        EXPECT_NE(e.Text().find("line 5"), std::string::npos) << e.Text();
+    }
+}
+
+// A journal that cannot be written stops the run before the next position:
+// the reader parked, the lamp off, and the journal holding whole lines only.
+TEST_F(KilledRuns, AFullDiskStopsTheRunParkedAndDark) {
+    const std::string data = Path("d.json");
+    // The journal reaches the file size limit after some readings; the
+    // transcript stays below it.
+    const auto r = Cli({"measure", Path("p96.json"), "--samples", "1", "--quiet", "--data", data,
+                        "--transcript", Path("t.txt")},
+                       "ulimit -f 80; ");
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_NE(r.err.find("cannot write the run journal"), std::string::npos) << r.err;
+    const std::string t = testproc::ReadText(Path("t.txt"));
+    const auto delivered = Delivered(t);
+    ASSERT_GT(delivered.size(), 1u);
+    ASSERT_LT(delivered.size(), 96u);
+    const auto lastRead = t.rfind("> Get Int");
+    EXPECT_NE(t.find("> Set Lamp=Off", lastRead), std::string::npos) << t.substr(lastRead);
+    EXPECT_NE(t.find("> Park WPR", lastRead), std::string::npos) << t.substr(lastRead);
+    const std::string journal = testproc::ReadText(data + ".journal");
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back(), '\n');
+    const auto recovered = loader::ReadJournal(journal, "j");
+    EXPECT_FALSE(recovered.tornLastLine);
+    EXPECT_EQ(static_cast<std::size_t>(recovered.readings) + 1, delivered.size());
+}
+
+// --- Kinetic runs ---
+
+TEST_F(MeasureCli, KineticCyclesCarryTheirNumberAndTime) {
+    const auto r = Cli({"measure", kMethod, "--samples", "2", "--cycles", "3", "--interval", "60",
+                        "--data", Path("k.json"), "--quiet"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("6 of 6 samples measured in 3 of 3 cycles"), std::string::npos) << r.out;
+    const auto data = kvdova::LoadAcqData(Path("k.json"));
+    std::vector<std::string> ids;
+    for (std::int32_t i = 1; i <= data->ItemCount(host::ItemGroup::Type1); ++i)
+        ids.push_back(data->ItemId(host::ItemGroup::Type1, i));
+    EXPECT_EQ(ids, (std::vector<std::string>{"S1@1", "S2@1", "S1@2", "S2@2", "S1@3", "S2@3"}));
+    ASSERT_EQ(data->ResultCount(), 18);
+    for (std::int32_t k = 1; k <= 18; ++k) {
+        // Each cycle starts 60 s after the one before and takes less than that.
+        const double seconds = data->Result(k).record->Value(4);
+        const double cycleStart = 60.0 * ((k - 1) / 6);
+        EXPECT_GT(seconds, cycleStart) << k;
+        EXPECT_LT(seconds, cycleStart + 60.0) << k;
+    }
+    const auto info = data->RunInfo();
+    EXPECT_EQ(info.at("cyclesAsked"), "3");
+    EXPECT_EQ(info.at("cyclesDone"), "3");
+    EXPECT_EQ(std::stod(info.at("intervalAchieved")), 60.0);
+
+    // Cycles longer than the interval start at once, and say so.
+    const auto late = Cli({"measure", kMethod, "--samples", "1", "--cycles", "2", "--interval", "1",
+                           "--quiet", "--data", Path("late.json")});
+    EXPECT_EQ(late.exit, 0) << late.err;
+    EXPECT_NE(late.err.find("warning: cycle 2 started"), std::string::npos) << late.err;
+
+    // A plan that makes no sense is refused before anything is made.
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"--cycles", "0"},
+                                               {"--interval", "-1"},
+                                               {"--interval", "abc"},
+                                               {"--cycles", "200000", "--samples", "100"}}) {
+        std::vector<std::string> args = {"measure", kMethod, "--data", Path("bad.json")};
+        args.insert(args.end(), bad.begin(), bad.end());
+        if (bad.size() < 4) args.insert(args.end(), {"--samples", "1"});
+        const auto refused = Cli(args);
+        EXPECT_EQ(refused.exit, 2) << bad.back();
+        EXPECT_FALSE(refused.err.empty());
+        EXPECT_FALSE(fs::exists(Path("bad.json")));
+    }
+}
+
+// Ctrl-C while the run waits for its next cycle ends it at once as an abort,
+// with the cycles done kept.
+TEST_F(MeasureCli, CtrlCBetweenCyclesEndsTheRunAtOnce) {
+    const std::string transcript = Path("t.txt"), data = Path("d.json");
+    testproc::Process cli(
+        {kCli, "measure", kMethod, "--samples", "1", "--cycles", "2", "--interval", "2000",
+         "--realtime", "--speed", "20", "--quiet", "--transcript", transcript, "--data", data},
+        Path("out.txt"), {"ORVE_REGISTRY_DIR=" + Path("home")});
+    // The sample's lamp goes off when its last reading is in: the run now
+    // waits 100 s of wall time for the second cycle.
+    ASSERT_TRUE(testproc::WaitUntil(
+        [&] {
+            const std::string t = testproc::ReadText(transcript);
+            return Delivered(t).size() == 3 && t.rfind("> Set Lamp=Off") > t.rfind("> Get Int");
+        },
+        60.0))
+        << cli.Output();
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(30.0), 130) << cli.Output();
+    EXPECT_EQ(Delivered(testproc::ReadText(transcript)).size(), 3u);
+    const auto stored = kvdova::LoadAcqData(data);
+    EXPECT_EQ(stored->ResultCount(), 3);
+    EXPECT_EQ(stored->RunInfo().at("outcome"), "aborted by SIGINT");
+    EXPECT_EQ(stored->RunInfo().at("cyclesDone"), "1");
 }
 
 // SIGTERM and SIGHUP end a real-time run as Ctrl-C does: the module stops the
