@@ -227,6 +227,12 @@ TEST_F(Protocol, APythonClientLocksReadsTheLampAndUnlocks) {
     if (!std::filesystem::exists(python)) GTEST_SKIP() << "no " << python;
     std::vector<std::string> argv{
         python, std::string(ORVE_SOURCE_DIR) + "/examples/python/get_lamp.py", Socket()};
+    // Without the generated modules it says what is missing, not a traceback.
+    testproc::Process bare(argv, Path("bare.out"), {"PYTHONPATH=" + Path("none")});
+    EXPECT_EQ(bare.Wait(60.0), 1) << bare.Output();
+    EXPECT_NE(bare.Output().find("No module named 'orve': it needs"), std::string::npos)
+        << bare.Output();
+    EXPECT_EQ(bare.Output().find("Traceback"), std::string::npos) << bare.Output();
     testproc::Process client(argv, Path("python.out"),
                              {"PYTHONPATH=" + std::string(ORVE_BINARY_DIR) + "/python"});
     EXPECT_EQ(client.Wait(60.0), 0) << client.Output();
