@@ -139,8 +139,11 @@ int Measure(const Common& common) {
                 << "\n";
     }
     if (!report.journalPath.empty()) {
-        summary << "the run's journal keeps every reading: " << report.journalPath
-                << "\nrecover it with: orvevizari results recover " << report.journalPath << "\n";
+        summary << (report.journalFailed
+                        ? "the run's journal keeps the readings before it could not be written: "
+                        : "the run's journal keeps every reading: ")
+                << report.journalPath << "\nrecover it with: orvevizari results recover "
+                << report.journalPath << "\n";
     }
     Warn(report);
     switch (report.outcome) {
@@ -191,11 +194,22 @@ int RecoverRun(const Common& common) {
         files.journal = false;
         files.inputPaths.push_back(journal);
         // A reserved but empty data file (a run killed before it saved) is no
-        // earlier output: the recovery takes its place.
+        // earlier output: the recovery takes its place. Only that file: a
+        // table in the way is refused as ever.
         std::error_code ec;
-        if (std::filesystem::exists(dataPath, ec) && std::filesystem::file_size(dataPath, ec) == 0)
-            files.overwrite = true;
-        loader::CheckRunFiles(files);
+        const bool reserved = std::filesystem::is_regular_file(dataPath, ec) &&
+                              std::filesystem::file_size(dataPath, ec) == 0;
+        loader::RunOptions check = files;
+        if (reserved) {
+            check.dataPath.clear();
+            check.inputPaths.push_back(dataPath);  // the table may not be it
+        }
+        loader::CheckRunFiles(check);
+        if (loader::SameFile(dataPath, journal)) {
+            throw host::Error(
+                loader::kErrRunFiles,
+                fmt::format("'{}' is the journal itself: give --data another file", dataPath));
+        }
         const loader::RecoveredRun recovered = loader::RecoverJournal(journal);
         if (recovered.tornLastLine) {
             std::cerr << "orvevizari: warning: the journal's last line was cut short when the run "
@@ -216,7 +230,7 @@ int RecoverRun(const Common& common) {
             loader::HostSession session(Session(common));
             loader::ShowStoredResults(session, dataPath);
             std::string why;
-            if (!loader::SaveResultTable(session, gArgs.out, files.overwrite, &why)) {
+            if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
                 std::cerr << "orvevizari: the result table was not saved to "
                           << loader::ResultTableFile(gArgs.out) << ": " << why << "\n";
                 return kExitFailed;
@@ -297,11 +311,13 @@ void AddMeasureCommands(CLI::App& app, Common&) {
     gMeasure->add_flag("--quiet", a.quiet, "no progress output");
     gMeasure->add_flag("--fail-on-overflow", a.failOnOverflow,
                        "exit 1 when a reading overflowed (the detector was saturated)");
-    gMeasure->add_option("--cycles", a.cycles, "measure the sample list N times (kinetics)")
-        ->check(CLI::Range(1, 1000000));
+    auto* cycles =
+        gMeasure->add_option("--cycles", a.cycles, "measure the sample list N times (kinetics)");
+    cycles->check(CLI::Range(1, 1000000));
     gMeasure
         ->add_option("--interval", a.interval,
-                     "seconds from the start of one cycle to the start of the next")
+                     "with --cycles: seconds from the start of one cycle to the start of the next")
+        ->needs(cycles)
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
                 double v = 0.0;

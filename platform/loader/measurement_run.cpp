@@ -179,6 +179,22 @@ std::string ModuleText(host::ErrorService& errors, const char* key, const char* 
     return fallback;
 }
 
+bool IsUtf8(const std::string& text) {
+    try {
+        (void)json(text).dump();
+        return true;
+    } catch (const json::exception&) {
+        return false;
+    }
+}
+
+// Text the run only records (a file name, the account's name) with whatever
+// is not UTF-8 replaced, so the record can be written.
+std::string AsUtf8(const std::string& text) {
+    return json::parse(json(text).dump(-1, ' ', false, json::error_handler_t::replace))
+        .get<std::string>();
+}
+
 void CheckPlan(HostSession& session, const RunOptions& o, std::int32_t positions) {
     auto& errors = session.Host().Errors();
     if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
@@ -194,12 +210,9 @@ void CheckPlan(HostSession& session, const RunOptions& o, std::int32_t positions
         if (!seen.insert(folded).second)
             Refuse(fmt::format("sample {} '{}': {}", i + 1, id,
                                ModuleText(errors, "DupID", "Duplicate ID detected")));
-        try {
-            (void)json(id).dump();
-        } catch (const json::exception&) {
-            Refuse(fmt::format("sample {}: its ID is not valid UTF-8 text", i + 1));
-        }
+        if (!IsUtf8(id)) Refuse(fmt::format("sample {}: its ID is not valid UTF-8 text", i + 1));
     }
+    if (!IsUtf8(o.dataId)) Refuse("the data's identifying text is not valid UTF-8 text");
     if (o.resultType < 1)
         Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
     if (o.cycles < 1)
@@ -284,8 +297,8 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
     inner->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
     inner->SetRunInfo("startTime", startedAt);
-    inner->SetRunInfo("user", UserName());
-    inner->SetRunInfo("methodFile", o.methodPath);
+    inner->SetRunInfo("user", AsUtf8(UserName()));
+    inner->SetRunInfo("methodFile", AsUtf8(o.methodPath));
     inner->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));
     inner->SetRunInfo("methodName", method->Name());
     inner->SetRunInfo("method", json::parse(kvdova::MethodToJson(*method)).dump());
@@ -344,13 +357,13 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
         if (cycle > 1) {
             // Cycle k starts interval after cycle k - 1 started; the wait is
             // in steps, so a stop request between cycles ends the run at once.
-            const double due = cycleStarts.front() + (cycle - 1) * o.interval;
+            const double due = cycleStarts.back() + o.interval;
             const double late = h.GetClock().Now() - due;
             if (late > 0 && o.interval > 0) {
-                report.warnings.push_back(
-                    fmt::format("cycle {} started {:.1f} s late: cycle {} took longer than the "
-                                "interval of {} s",
-                                cycle, late, cycle - 1, o.interval));
+                report.warnings.push_back(fmt::format(
+                    "cycle {} started {:.1f} s late: cycle {} took {:.1f} s, longer than the "
+                    "interval of {} s",
+                    cycle, late, cycle - 1, h.GetClock().Now() - cycleStarts.back(), o.interval));
             }
             bool first = true;
             for (double left = due - h.GetClock().Now(); left > 0 && !display.AbortRequested();
@@ -367,6 +380,16 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
             }
         }
         cycleStarts.push_back(h.GetClock().Now());
+        if (journal && o.cycles > 1) {
+            try {
+                journal->Cycle(cycle, cycleStarts.back() - start);
+            } catch (const host::Error& e) {
+                fail(e.Number(), e.Text());
+                status = e.Number();
+                journalFailed = true;
+                break;
+            }
+        }
         for (std::int32_t s = 1; status == 0 && s <= samples; ++s) {
             const std::int32_t sampleNo = (cycle - 1) * samples + s;
             const std::string& id = o.sampleIds[static_cast<std::size_t>(s - 1)];
@@ -423,6 +446,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     control.DisplayPage(1, host::kVFalse);
     report.instrumentSeconds = h.GetClock().Now() - start;
     report.cyclesDone = std::max<std::int32_t>(report.cyclesDone, 0);
+    report.journalFailed = journalFailed;
 
     // What the run says out loud afterwards, and keeps in its record.
     report.overflows = OverflowsOf(*inner, *method);

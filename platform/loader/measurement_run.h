@@ -60,7 +60,8 @@ struct RunReport {
     bool dataSaved = false;
     std::string dataError;            // why the data were not saved
     bool earlierOutputsKept = false;  // the run measured nothing: existing outputs left alone
-    std::string journalPath;  // the run's journal; it stays only when the data were not saved
+    std::string journalPath;     // the run's journal; it stays only when the data were not saved
+    bool journalFailed = false;  // it could not be written to the end (the run stopped there)
     std::vector<Overflow> overflows;            // readings the detector could not hold
     std::vector<FailedCommand> failedCommands;  // commands the instrument refused during the run
     std::vector<std::string> warnings;  // said out loud at the end (kinetic cycles late, …)

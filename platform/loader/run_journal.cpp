@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <mutex>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -77,11 +78,40 @@ RunJournal::RunJournal(std::string path) : path_(std::move(path)) {
         (void)::fsync(dir);
         ::close(dir);
     }
-    lastSync_ = std::chrono::steady_clock::now();
+    syncer_ = std::thread([this] { SyncEverySecond(); });
 }
 
 RunJournal::~RunJournal() {
+    Close();
+}
+
+void RunJournal::Close() noexcept {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (syncer_.joinable()) syncer_.join();
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+// Lines written since the last sync reach the disk within a second, also when
+// the instrument takes a long time before the next line comes.
+void RunJournal::SyncEverySecond() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+        wake_.wait_for(lock, kSyncEvery);
+        if (stop_ || !dirty_) continue;
+        dirty_ = false;
+        if (::fdatasync(fd_) != 0 && syncError_.empty()) syncError_ = std::strerror(errno);
+    }
+}
+
+void RunJournal::Sync() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dirty_ = false;
+    if (::fdatasync(fd_) != 0 && syncError_.empty()) syncError_ = std::strerror(errno);
 }
 
 void RunJournal::Write(const std::string& line, bool sync) {
@@ -112,12 +142,34 @@ void RunJournal::Write(const std::string& line, bool sync) {
         done += static_cast<std::size_t>(n);
     }
     size_ += static_cast<off_t>(done);
-    const auto now = std::chrono::steady_clock::now();
-    if (sync || now - lastSync_ >= kSyncEvery) {
-        if (::fdatasync(fd_) != 0)
-            Fail(fmt::format("cannot sync the run journal '{}' to disk: {}", path_,
-                             std::strerror(errno)));
-        lastSync_ = now;
+    if (sync) {
+        Sync();
+    } else {
+        std::lock_guard<std::mutex> lock(mutex_);
+        dirty_ = true;
+    }
+    std::string syncError;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        syncError = syncError_;
+    }
+    if (!syncError.empty()) {
+        broken_ = true;
+        Fail(
+            fmt::format("cannot sync the run journal '{}' to disk: {}; the run stops, since a "
+                        "run that cannot record must not go on measuring",
+                        path_, syncError));
+    }
+}
+
+// Text that is not UTF-8 cannot be a JSON line: refused with the journal's
+// error rather than escaping as a JSON library's.
+std::string RunJournal::Dump(const nlohmann::json& line) const {
+    try {
+        return line.dump();
+    } catch (const json::exception&) {
+        Fail(fmt::format("the run journal '{}' cannot take text that is not valid UTF-8 ({})",
+                         path_, line.value("event", "")));
     }
 }
 
@@ -125,18 +177,24 @@ void RunJournal::Start(const host::AcqData& data) {
     json line = {{"event", "start"},    {"format", kFormat},
                  {"formatVersion", 1},  {"utc", Utc()},
                  {"text", data.Text()}, {"runInfo", kvdova::RunInfoToJson(data.RunInfo())}};
-    Write(line.dump(), true);
+    Write(Dump(line), true);
 }
 
 void RunJournal::Instrument(std::int32_t index, const host::ParamSet& params) {
     json line = {
         {"event", "instrument"}, {"index", index}, {"params", kvdova::ParamSetToJson(params)}};
-    Write(line.dump(), false);
+    Write(Dump(line), false);
 }
 
 void RunJournal::Item(host::ItemGroup group, std::int32_t number, const std::string& id) {
     json line = {{"event", "item"}, {"group", GroupName(group)}, {"number", number}, {"id", id}};
-    Write(line.dump(), false);
+    Write(Dump(line), false);
+}
+
+void RunJournal::Cycle(std::int32_t number, double seconds) {
+    Write(fmt::format("{{\"event\":\"cycle\",\"number\":{},\"seconds\":{},\"utc\":\"{}\"}}", number,
+                      Number(seconds), Utc()),
+          true);
 }
 
 void RunJournal::Reading(std::int32_t item, std::int32_t position, host::ResultType type,
@@ -168,10 +226,7 @@ void RunJournal::End(const std::string& outcome) {
 }
 
 bool RunJournal::Remove() noexcept {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    Close();
     return ::unlink(path_.c_str()) == 0;
 }
 
@@ -221,7 +276,9 @@ RecoveredRun ReadJournal(const std::string& text, const std::string& source) {
     run.data = std::make_shared<kvdova::AcqData>();
     auto& data = *run.data;
     bool started = false;
-    std::string outcome;
+    std::string outcome, lastUtc;
+    std::vector<double> cycleStarts;
+    std::int32_t samplesMeasured = 0, overflows = 0;
     kvdova::ResultRecord record;
     std::size_t from = 0;
     std::int32_t lineNo = 0;
@@ -259,22 +316,41 @@ RecoveredRun ReadJournal(const std::string& text, const std::string& source) {
             } else if (event == "item") {
                 f.ExpectObject({"event", "group", "number", "id"});
                 const auto group = GroupOf(f.Member("group"));
-                f.Guard([&] {
-                    data.AddItem(group, f.Member("number").Int32(), f.Member("id").Text());
-                });
+                const std::int32_t number = f.Member("number").Int32();
+                // A run adds its samples one after the other.
+                if (number != data.ItemCount(group) + 1) {
+                    f.Member("number").Fail(fmt::format("sample {} comes after sample {}", number,
+                                                        data.ItemCount(group)));
+                }
+                f.Guard([&] { data.AddItem(group, number, f.Member("id").Text()); });
+            } else if (event == "cycle") {
+                f.ExpectObject({"event", "number", "seconds", "utc"});
+                if (f.Member("number").Int32() != static_cast<std::int32_t>(cycleStarts.size()) + 1)
+                    f.Member("number").Fail("cycles come one after the other from 1");
+                cycleStarts.push_back(kvdova::DoubleFromJson(f.Member("seconds")));
+                lastUtc = f.Member("utc").Text();
             } else if (event == "reading") {
                 f.ExpectObject({"event", "item", "position", "type", "values", "seconds",
                                 "instrumentSeconds", "utc"});
                 const kvdova::JsonField values = f.Member("values");
                 const std::size_t n = values.ArraySize();
+                if (n == 0) values.Fail("a reading has values");
                 record.Init(static_cast<std::int32_t>(n));
                 for (std::size_t i = 0; i < n; ++i)
                     record.SetValue(static_cast<std::int32_t>(i + 1),
                                     kvdova::DoubleFromJson(values.Element(i)));
-                f.Guard([&] {
-                    data.AddResult(f.Member("item").Int32(), f.Member("position").Int32(),
-                                   f.Member("type").Int32(), record, 0);
-                });
+                const std::int32_t type = f.Member("type").Int32();
+                const std::int32_t item = f.Member("item").Int32();
+                const auto group = type == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
+                // A reading belongs to a sample journalled before it, of its result type.
+                if (item < 1 || item > data.ItemCount(group)) {
+                    f.Member("item").Fail(
+                        fmt::format("no sample {} of result type {} was started", item, type));
+                }
+                f.Guard(
+                    [&] { data.AddResult(item, f.Member("position").Int32(), type, record, 0); });
+                if (n >= 3 && record.Value(3) == -1.0) ++overflows;
+                lastUtc = f.Member("utc").Text();
                 ++run.readings;
             } else if (event == "sampleEnd") {
                 f.ExpectObject({"event", "group", "item", "flag", "status", "text"});
@@ -283,10 +359,14 @@ RecoveredRun ReadJournal(const std::string& text, const std::string& source) {
                 const auto group = GroupOf(f.Member("group"));
                 const std::int32_t item = f.Member("item").Int32();
                 const bool flag = f.Member("flag").Bool();
+                if (item < 1 || item > data.ItemCount(group))
+                    f.Member("item").Fail(fmt::format("no sample {} was started", item));
                 f.Guard([&] { data.SetItemFlag(group, item, flag); });
+                if (f.Member("status").Int32() == 0) ++samplesMeasured;
             } else if (event == "end") {
                 f.ExpectObject({"event", "outcome", "utc"});
                 outcome = f.Member("outcome").Text();
+                lastUtc = f.Member("utc").Text();
                 run.ended = true;
             } else {
                 f.Member("event").Fail(fmt::format("unknown event '{}'", event));
@@ -297,7 +377,26 @@ RecoveredRun ReadJournal(const std::string& text, const std::string& source) {
         }
         run.lines = lineNo;
     }
-    if (!started) Fail(fmt::format("{}: the journal holds no run start", source));
+    if (!started) {
+        Fail(
+            fmt::format("{}: the journal holds no run start: the run ended before it measured "
+                        "anything, and the journal can be deleted",
+                        source));
+    }
+    // What the run would have written at its end, as far as the journal tells it.
+    if (!lastUtc.empty()) data.SetRunInfo("endTime", lastUtc);
+    data.SetRunInfo("samplesMeasured", fmt::format("{}", samplesMeasured));
+    data.SetRunInfo("overflowCount", fmt::format("{}", overflows));
+    if (!cycleStarts.empty()) {
+        const auto samples = static_cast<std::int32_t>(kvdova::RunSampleIds(data.RunInfo()).size());
+        if (samples > 0)
+            data.SetRunInfo("cyclesDone", fmt::format("{}", samplesMeasured / samples));
+        if (cycleStarts.size() > 1) {
+            data.SetRunInfo("intervalAchieved",
+                            fmt::format("{:.3f}", (cycleStarts.back() - cycleStarts.front()) /
+                                                      static_cast<double>(cycleStarts.size() - 1)));
+        }
+    }
     data.SetRunInfo("outcome", run.ended ? outcome + " (recovered from its journal)"
                                          : "interrupted and recovered");
     return run;

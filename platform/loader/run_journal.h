@@ -9,21 +9,27 @@
 //   {"event":"item", "group":"type1"|"other", "number":n, "id":…}
 //   {"event":"reading", "item":n, "position":i, "type":t, "values":[…],
 //    "seconds":…, "instrumentSeconds":…, "utc":…}           as the reading is stored
+//   {"event":"cycle", "number":k, "seconds":…, "utc":…}   a kinetic cycle starts
 //   {"event":"sampleEnd", "group":…, "item":n, "flag":b, "status":s, "text":…}
 //   {"event":"end", "outcome":…}                            the run's end
 //
 // Each line is written whole with one write before the call returns (the next
-// instrument command comes after it). The file is synced to disk when a second
-// of wall time has passed since the last sync and at every sample's end, so a
-// power cut loses at most the last second. Numbers are written so they read
+// instrument command comes after it). The file is synced to disk at every
+// sample's end and cycle's start, and by a thread of its own within a second
+// of any other line, so a power cut loses at most the last second. Numbers are written so they read
 // back to the same double.
 #include <sys/types.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "host/acq_data.h"
 #include "host/services.h"
@@ -57,6 +63,8 @@ class RunJournal {
     void Reading(std::int32_t item, std::int32_t position, host::ResultType type,
                  const host::ResultRecord& record, double seconds, double instrumentSeconds);
     // flag: the item's flag as the module left it; status and text: how it ended.
+    // A kinetic cycle starts, seconds after the run's start.
+    void Cycle(std::int32_t number, double seconds);
     void SampleEnd(host::ItemGroup group, std::int32_t item, bool flag, host::Status status,
                    const std::string& text);
     void End(const std::string& outcome);
@@ -67,12 +75,21 @@ class RunJournal {
 
   private:
     void Write(const std::string& line, bool sync);
+    std::string Dump(const nlohmann::json& line) const;
+    void Sync();
+    void SyncEverySecond();
+    void Close() noexcept;
 
     std::string path_;
     int fd_ = -1;
     off_t size_ = 0;       // the whole lines written (the file is new, and only ours)
     bool broken_ = false;  // a write failed: the journal takes nothing more
-    std::chrono::steady_clock::time_point lastSync_;
+    // The syncing thread's: lines not yet synced, a sync that failed, the end.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool dirty_ = false, stop_ = false;
+    std::string syncError_;
+    std::thread syncer_;
 };
 
 // An acquisition data document that journals every change a run makes to it

@@ -251,6 +251,29 @@ TEST_F(KilledRuns, AJournalCutAnywhereRecoversOrIsRefusedByLine) {
         EXPECT_GE(cut.readings, whole.readings - 3);
         EXPECT_EQ(cut.data->ResultCount(), cut.readings);
     }
+    // Lines that are whole but cannot be what a run wrote.
+    const std::string start = text.substr(0, text.find('\n') + 1);
+    const std::string item = R"({"event":"item","group":"type1","id":"A","number":1})"
+                             "\n";
+    const std::string reading =
+        R"({"event":"reading","item":1,"position":1,"type":1,"values":[1,2,0,3],"seconds":3,)"
+        R"("instrumentSeconds":3,"utc":"x"})"
+        "\n";
+    for (const auto& [lines, why] : std::vector<std::pair<std::string, std::string>>{
+             {reading, "line 2: item: no sample 1"},
+             {item + item, "line 3: number: sample 1 comes after sample 1"},
+             {item + R"({"event":"reading","item":1,"position":1,"type":1,"values":[],)"
+                     R"("seconds":3,"instrumentSeconds":3,"utc":"x"})"
+                     "\n",
+              "line 3: values"},
+             {"", "no run start"}}) {
+        try {
+            loader::ReadJournal((lines.empty() ? "" : start) + lines, "j");
+            ADD_FAILURE() << "taken: " << lines;
+        } catch (const host::Error& e) {
+            EXPECT_NE(e.Text().find(why), std::string::npos) << e.Text();
+        }
+    }
     std::string broken = text;
     const std::size_t line5 = [&] {
         std::size_t at = 0;
@@ -265,6 +288,22 @@ TEST_F(KilledRuns, AJournalCutAnywhereRecoversOrIsRefusedByLine) {
         EXPECT_EQ(e.Number(), loader::kErrJournal);
         EXPECT_NE(e.Text().find("line 5"), std::string::npos) << e.Text();
     }
+}
+
+// The table of a recovery is refused when it exists, as every output is, also
+// when the data file is the empty one a killed run reserved.
+TEST_F(KilledRuns, RecoveryNeverWritesOverATable) {
+    const std::string data = Path("d.json");
+    KillAfter(2, data, kMethod, 1);
+    Write("d.json", "");
+    Write("precious.tsv", "precious");
+    const auto refused =
+        Cli({"results", "recover", data + ".journal", "--out", Path("precious.tsv")});
+    EXPECT_EQ(refused.exit, 2) << refused.err;
+    EXPECT_EQ(testproc::ReadText(Path("precious.tsv")), "precious");
+    const auto r = Cli({"results", "recover", data + ".journal", "--out", Path("new.tsv")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(kvdova::LoadAcqData(data)->RunInfo().at("outcome"), "interrupted and recovered");
 }
 
 // A journal that cannot be written stops the run before the next position:
