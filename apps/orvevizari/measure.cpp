@@ -145,6 +145,9 @@ int Measure(const Common& common) {
                 << report.journalPath << "\nrecover it with: orvevizari results recover "
                 << report.journalPath << "\n";
     }
+    for (const auto& r : report.unrecorded)
+        std::cerr << "orvevizari: warning: a reading saved nowhere (neither journal nor data): "
+                  << r << "\n";
     Warn(report);
     switch (report.outcome) {
         case loader::RunReport::Outcome::Completed: {

@@ -527,6 +527,20 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
             }
         }
     }
+    // Readings neither the journal nor the data file could take are said,
+    // so that the person has them at least on the screen.
+    if (!report.dataSaved && journalFailed) {
+        for (std::int32_t k = data->JournalledReadings() + 1; k <= inner->ResultCount(); ++k) {
+            const auto r = inner->Result(k);
+            const auto g = r.type == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
+            std::string line = fmt::format(
+                "{} position {}:", r.item <= inner->ItemCount(g) ? inner->ItemId(g, r.item) : "?",
+                r.position);
+            for (std::int32_t i = 1; r.record && i <= r.record->Count() && i <= 3; ++i)
+                line += fmt::format(" {}", r.record->Value(i));
+            report.unrecorded.push_back(std::move(line));
+        }
+    }
     // The journal goes once the data file holds the run; otherwise it stays
     // for `results recover`.
     if (journal && (report.dataSaved || report.earlierOutputsKept) && journal->Remove())

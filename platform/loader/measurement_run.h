@@ -62,6 +62,8 @@ struct RunReport {
     bool earlierOutputsKept = false;  // the run measured nothing: existing outputs left alone
     std::string journalPath;     // the run's journal; it stays only when the data were not saved
     bool journalFailed = false;  // it could not be written to the end (the run stopped there)
+    // Readings in neither the journal nor a saved data file ("S1 position 14: 79.5 4902.7 0").
+    std::vector<std::string> unrecorded;
     std::vector<Overflow> overflows;            // readings the detector could not hold
     std::vector<FailedCommand> failedCommands;  // commands the instrument refused during the run
     std::vector<std::string> warnings;  // said out loud at the end (kinetic cycles late, …)

@@ -256,6 +256,7 @@ void JournalledAcqData::AddResult(std::int32_t item, std::int32_t position, host
     inner_->AddResult(item, position, type, timed, extra);
     // Written before the module goes on to its next command.
     if (journal_) journal_->Reading(item, position, type, timed, now - runStart_, now);
+    ++journalled_;
 }
 
 // ---- reading a journal back ----

@@ -102,6 +102,9 @@ class JournalledAcqData final : public host::AcqData {
                       host::Clock& clock, double runStart);
 
     std::shared_ptr<kvdova::AcqData> Inner() const { return inner_; }
+    // The readings the journal holds: the first ones stored, all of them
+    // unless a journal line could not be written.
+    std::int32_t JournalledReadings() const { return journalled_; }
 
     std::string Text() const override { return inner_->Text(); }
     void SetText(const std::string& text) override { inner_->SetText(text); }
@@ -134,6 +137,7 @@ class JournalledAcqData final : public host::AcqData {
   private:
     std::shared_ptr<kvdova::AcqData> inner_;
     RunJournal* journal_;  // nullptr: nothing is journalled
+    std::int32_t journalled_ = 0;
     host::Clock& clock_;
     double runStart_;
 };

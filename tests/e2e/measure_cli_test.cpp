@@ -1,6 +1,7 @@
 // orvevizari measure as a lab runs it: real processes, stopped by the signals
 // a scheduler, a shutdown or a closed terminal send, killed outright, run
 // against files in the way and a disk that fills up.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -330,6 +331,13 @@ TEST_F(KilledRuns, AFullDiskStopsTheRunParkedAndDark) {
     const auto recovered = loader::ReadJournal(journal, "j");
     EXPECT_FALSE(recovered.tornLastLine);
     EXPECT_EQ(static_cast<std::size_t>(recovered.readings) + 1, delivered.size());
+    // The one reading in neither the journal nor the data is on the screen.
+    EXPECT_NE(
+        r.err.find(fmt::format("a reading saved nowhere (neither journal nor data): S1 "
+                               "position {}: {} {}",
+                               delivered.size(), delivered.back().first, delivered.back().second)),
+        std::string::npos)
+        << r.err;
 }
 
 // --- Kinetic runs ---
