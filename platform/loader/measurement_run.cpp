@@ -218,6 +218,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream
     const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
     data->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
     data->SetRunInfo("startTime", startedAt);
+    data->SetRunInfo("version", session.ModuleVersion());
     data->SetRunInfo("user", UserName());
     data->SetRunInfo("methodFile", o.methodPath);
     data->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));
