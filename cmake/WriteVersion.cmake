@@ -3,6 +3,7 @@
 # HEAD, with "-dirty" when tracked files differ from it, and empty when the
 # sources are not the top of a git checkout (an unpacked source archive inside
 # some other repository must not take that repository's commit).
+cmake_minimum_required(VERSION 3.25)
 set(COMMIT "")
 find_program(GIT_EXECUTABLE git)
 if(GIT_EXECUTABLE)
