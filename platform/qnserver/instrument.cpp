@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/range_syntax.h"
 #include "platform/qnserver/document_packets.h"
 #include "platform/qnserver/error_table.h"
 
@@ -296,6 +297,11 @@ void Instrument::WriteInstInfo(host::DataPacket& packet) const {
                               {text("InstSerial", "Serial Number"), host::Variant("QN-SIM-0001")},
                               {text("Firmware", "Firmware Version"), host::Variant("1.0.0")},
                               {wells, host::Variant(hardware_.Plate().Wells())},
+                              // The stage's travel, in the range syntax of the setup description.
+                              {text("StageX", "Stage travel X (mm)"),
+                               host::Variant(kvbase::FormatNumericRange(kStageMinX, kStageMaxX))},
+                              {text("StageY", "Stage travel Y (mm)"),
+                               host::Variant(kvbase::FormatNumericRange(kStageMinY, kStageMaxY))},
                           });
 }
 
