@@ -1,6 +1,7 @@
 // orvevizari measure METHOD.json | results show ACQDATA.json | results recover JOURNAL
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -301,7 +302,15 @@ void AddMeasureCommands(CLI::App& app, Common&) {
     gMeasure
         ->add_option("--interval", a.interval,
                      "seconds from the start of one cycle to the start of the next")
-        ->check(CLI::NonNegativeNumber);
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                double v = 0.0;
+                if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
+                    return "'" + text + "' is not a number of seconds";
+                if (v < 0) return "'" + text + "' is negative: give 0 seconds or more";
+                return {};
+            },
+            "SECONDS>=0"));
 
     auto* results = app.add_subcommand("results", "stored acquisition data");
     results->require_subcommand(1);

@@ -6,14 +6,20 @@ instrument, sends "Get Lamp", unlocks and closes the session.
 
 The modules orve.instrument.v1.instrument_server_pb2(_grpc) are generated from
 proto/orve/instrument/v1/instrument_server.proto by the build (build/<preset>/python).
-Exit status: 0 done, 1 the server or the instrument refused.
+Exit status: 0 done, 1 the server or the instrument refused, or the modules
+are missing.
 """
 import sys
 
-import grpc
+try:
+    import grpc
 
-from orve.instrument.v1 import instrument_server_pb2 as pb
-from orve.instrument.v1 import instrument_server_pb2_grpc as rpc
+    from orve.instrument.v1 import instrument_server_pb2 as pb
+    from orve.instrument.v1 import instrument_server_pb2_grpc as rpc
+except ImportError as e:
+    sys.exit(f"get_lamp.py: {e.msg}: it needs Debian's python3-grpcio (run it with "
+             "/usr/bin/python3) and the stubs the build makes in build/<preset>/python, on "
+             "PYTHONPATH")
 
 CALL_SECONDS = 5.0
 

@@ -9,7 +9,12 @@ namespace kvbase {
 // (the target is then untouched and no temporary file is left behind).
 void WriteFileAtomic(const std::string& path, const std::string& content);
 
-// Reads a whole file; raises host::Error naming the path when it cannot be read.
+// The same without replacing anything: false (nothing written, nothing left
+// behind) when path exists, also when it appeared while content was written.
+bool WriteNewFileAtomic(const std::string& path, const std::string& content);
+
+// Reads a whole file (a pipe too, to its end); raises host::Error naming the path when it cannot be
+// read.
 std::string ReadFile(const std::string& path);
 
 }  // namespace kvbase

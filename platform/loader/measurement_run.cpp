@@ -82,6 +82,11 @@ class ProgressView {
           lastLine_(std::chrono::steady_clock::now()) {}
 
     void StartSample(std::int32_t cycle, std::int32_t sample) {
+        if (waiting_) {
+            waited_ += clock_.Now() - waitStart_;
+            waiting_ = false;
+        }
+        if (cycle != cycle_ || sample_ < 1) cycleStart_ = clock_.Now();
         cycle_ = cycle;
         sample_ = sample;
         doneAtSampleStart_ = data_.ResultCount();
@@ -89,11 +94,16 @@ class ProgressView {
     }
     void Update() noexcept { Show(false); }
     void SampleEnd() noexcept { Show(true); }
-    void Waiting(double toNextCycle) noexcept {
+    // first: the wait begins (a log gets that line whatever the time since the last).
+    void Waiting(double toNextCycle, bool first) noexcept {
+        if (!waiting_) {
+            waiting_ = true;
+            waitStart_ = clock_.Now();
+        }
         try {
             const std::string line = fmt::format("cycle {} of {} done; the next starts in {}",
                                                  cycle_, cycles_, Clock(toNextCycle));
-            Print(line, false);
+            Print(line, first);
         } catch (...) {
         }
     }
@@ -112,11 +122,16 @@ class ProgressView {
                 static_cast<std::int64_t>(cycles_) * samples_ * std::max(positions_, 1);
             std::string remaining = "estimating";
             if (done > 0) {
-                const double perReading = elapsed / done;
-                const std::int64_t leftInCycle =
-                    static_cast<std::int64_t>(cycle_) * samples_ * positions_ - done;
+                // Measuring time only: the waits between cycles are planned, not measured.
+                const double perReading = (elapsed - waited_) / done;
+                const std::int64_t perCycle = static_cast<std::int64_t>(samples_) * positions_;
+                const std::int64_t leftInCycle = cycle_ * perCycle - done;
                 const double byRate = perReading * static_cast<double>(total - done);
-                const double byPlan = (cycles_ - cycle_) * interval_ + perReading * leftInCycle;
+                // The last cycle starts (cycles - cycle) intervals after this one did.
+                const double byPlan =
+                    cycle_ < cycles_ ? cycleStart_ + (cycles_ - cycle_) * interval_ - clock_.Now() +
+                                           perReading * static_cast<double>(perCycle)
+                                     : perReading * static_cast<double>(leftInCycle);
                 remaining = Clock(std::max(byRate, byPlan));
             }
             std::string line;
@@ -150,6 +165,8 @@ class ProgressView {
     bool tty_;
     double start_;
     std::int32_t cycle_ = 1, sample_ = 0, doneAtSampleStart_ = 0;
+    double cycleStart_ = 0.0, waitStart_ = 0.0, waited_ = 0.0;
+    bool waiting_ = false;
     std::string last_;
     std::chrono::steady_clock::time_point lastLine_;
     bool printed_ = false;
@@ -290,10 +307,15 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     if (o.journal && !o.dataPath.empty()) {
         journal = std::make_unique<RunJournal>(JournalPathFor(o.dataPath));
         report.journalPath = journal->Path();
-        journal->Start(*inner);
     }
-
-    session.Require(control.LoadMethod(method), "LoadMethod");
+    try {
+        if (journal) journal->Start(*inner);
+        session.Require(control.LoadMethod(method), "LoadMethod");
+    } catch (...) {
+        // Nothing was measured: a journal left here would only block the next run.
+        if (journal) journal->Remove();
+        throw;
+    }
     control.DisplayPage(1, host::kVTrue);
     display.ClearAbort();
     h.Environment().RequestStop(false);
@@ -331,9 +353,11 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
                                 "interval of {} s",
                                 cycle, late, cycle - 1, o.interval));
             }
+            bool first = true;
             for (double left = due - h.GetClock().Now(); left > 0 && !display.AbortRequested();
                  left = due - h.GetClock().Now()) {
-                if (o.progress) view.Waiting(left);
+                if (o.progress) view.Waiting(left, first);
+                first = false;
                 display.Wait(std::min(left, 1.0));
             }
             if (display.AbortRequested()) {
@@ -360,7 +384,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
             host::ParamDef idDef;
             idDef.id = h.Environment().SampleIdKey();
             info->Add(idDef, host::Variant(stored));
-            view.StartSample(cycle, s);
+            if (o.progress) view.StartSample(cycle, s);
             status = control.MeasureSample(method, o.resultType, sampleNo, info);
             if (status != 0) {
                 failStatus(status);

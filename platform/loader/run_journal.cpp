@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -67,6 +68,15 @@ RunJournal::RunJournal(std::string path) : path_(std::move(path)) {
         }
         Fail(fmt::format("cannot make the run journal '{}': {}", path_, std::strerror(errno)));
     }
+    // The new name reaches the disk too: a journal a power cut forgets would
+    // keep nothing.
+    const std::string folder = std::filesystem::path(path_).parent_path().string();
+    const int dir =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
     lastSync_ = std::chrono::steady_clock::now();
 }
 
@@ -76,12 +86,24 @@ RunJournal::~RunJournal() {
 
 void RunJournal::Write(const std::string& line, bool sync) {
     if (fd_ < 0) Fail(fmt::format("the run journal '{}' is closed", path_));
+    if (broken_) {
+        Fail(
+            fmt::format("the run journal '{}' could not be written before; nothing more is "
+                        "added to it",
+                        path_));
+    }
     const std::string whole = line + "\n";
     std::size_t done = 0;
     while (done < whole.size()) {
         const ssize_t n = ::write(fd_, whole.data() + done, whole.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
+            const int error = errno;
+            // Take back a line written in part, so the journal ends with whole
+            // lines, and add nothing after it: what follows a gap would lie.
+            broken_ = true;
+            if (done > 0) (void)!::ftruncate(fd_, size_);
+            errno = error;
             Fail(
                 fmt::format("cannot write the run journal '{}': {}; the run stops, since a run "
                             "that cannot record must not go on measuring",
@@ -89,6 +111,7 @@ void RunJournal::Write(const std::string& line, bool sync) {
         }
         done += static_cast<std::size_t>(n);
     }
+    size_ += static_cast<off_t>(done);
     const auto now = std::chrono::steady_clock::now();
     if (sync || now - lastSync_ >= kSyncEvery) {
         if (::fdatasync(fd_) != 0)
@@ -121,8 +144,10 @@ void RunJournal::Reading(std::int32_t item, std::int32_t position, host::ResultT
                          double instrumentSeconds) {
     // Formatted by hand: a reading is the one line written thousands of times.
     std::string values;
-    for (std::int32_t i = 1; i <= record.Count(); ++i)
-        values += (i > 1 ? "," : "") + Number(record.Value(i));
+    for (std::int32_t i = 1; i <= record.Count(); ++i) {
+        if (i > 1) values += ',';
+        values += Number(record.Value(i));
+    }
     Write(fmt::format("{{\"event\":\"reading\",\"item\":{},\"position\":{},\"type\":{},"
                       "\"values\":[{}],\"seconds\":{},\"instrumentSeconds\":{},\"utc\":\"{}\"}}",
                       item, position, type, values, Number(seconds), Number(instrumentSeconds),
@@ -208,10 +233,11 @@ RecoveredRun ReadJournal(const std::string& text, const std::string& source) {
             run.tornLastLine = true;
             break;
         }
-        const std::string line = text.substr(from, end - from);
+        const auto first = text.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto last = text.begin() + static_cast<std::ptrdiff_t>(end);
         from = end + 1;
         const std::string where = fmt::format("{}, line {}", source, lineNo);
-        json doc = json::parse(line, nullptr, false);
+        json doc = json::parse(first, last, nullptr, false);
         if (doc.is_discarded()) Fail(fmt::format("{}: the line is no JSON object", where));
         try {
             const kvdova::JsonField f(doc, where);

@@ -17,6 +17,8 @@
 // of wall time has passed since the last sync and at every sample's end, so a
 // power cut loses at most the last second. Numbers are written so they read
 // back to the same double.
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -68,6 +70,8 @@ class RunJournal {
 
     std::string path_;
     int fd_ = -1;
+    off_t size_ = 0;       // the whole lines written (the file is new, and only ours)
+    bool broken_ = false;  // a write failed: the journal takes nothing more
     std::chrono::steady_clock::time_point lastSync_;
 };
 

@@ -36,7 +36,15 @@ void CheckOutputFile(const std::string& path, bool overwrite, const std::string&
 void WriteOutputFile(const std::string& path, const std::string& content, bool overwrite,
                      const std::string& input) {
     CheckOutputFile(path, overwrite, input);
-    kvbase::WriteFileAtomic(path, content);
+    if (overwrite) {
+        kvbase::WriteFileAtomic(path, content);
+    } else if (!kvbase::WriteNewFileAtomic(path, content)) {
+        // Made by someone else since the check: theirs stays.
+        Refuse(
+            fmt::format("the output '{}' appeared while it was being made; give --overwrite "
+                        "to replace it",
+                        path));
+    }
 }
 
 }  // namespace plates

@@ -5,10 +5,10 @@
 
 namespace plates {
 
-// Raises host::Error(kErrResults) when path exists and overwrite is false, when
-// its folder does not exist, or when it names the input file; otherwise writes
-// content atomically (raising with the reason when that fails, nothing left
-// behind).
+// Raises host::Error(kErrResults) when path exists and overwrite is false (also
+// when it appears while content is written), when its folder does not exist,
+// or when it names the input file; otherwise writes content atomically
+// (raising with the reason when that fails, nothing left behind).
 void WriteOutputFile(const std::string& path, const std::string& content, bool overwrite,
                      const std::string& input);
 

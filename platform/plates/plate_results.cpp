@@ -131,9 +131,14 @@ PlateResults ResultsOf(const host::AcqData& data, const std::string& source) {
             Refuse(fmt::format("{}: result {} is of position {}, but the method has {} position{}",
                                source, k, stored.position, positions, positions == 1 ? "" : "s"));
         const std::int32_t row = type1 ? stored.item : n1 + stored.item;
+        // A result without a value is no reading; as a 0 it would be a wrong one.
+        if (!stored.record || stored.record->Count() < 1)
+            Refuse(fmt::format("{}: result {} (sample '{}', position {}) holds no reading", source,
+                               k, r.samples[static_cast<std::size_t>(row - 1)].id,
+                               stored.position));
         const auto& rec = *stored.record;
         Reading reading;
-        reading.intensity = rec.Count() >= 1 ? rec.Value(1) : 0.0;
+        reading.intensity = rec.Value(1);
         reading.overflow = rec.Count() >= 3 && rec.Value(3) == -1.0;
         if (rec.Count() >= 4) reading.time = rec.Value(4);
         // Written again, the later reading counts, as in the result table.

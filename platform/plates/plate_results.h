@@ -15,7 +15,7 @@
 namespace plates {
 
 // Stored data that cannot be laid out (no method, a position that is not a
-// number, a result at a position the method lacks).
+// number, a result at a position the method lacks, a result without a value).
 inline constexpr std::int32_t kErrResults = 0x7FFF1701;
 
 struct MethodPosition {

@@ -49,6 +49,13 @@ TableText& TableText::Text(std::string_view text, std::string_view what) {
                               fmt::format("{} ('{}') holds a tab or a line break, which "
                                           "tab-separated text cannot hold; use --format csv",
                                           what, Visible(text)));
+        // Readers of tab-separated text (Python's csv, pandas) take a field
+        // that starts with a quote for a quoted one.
+        if (!text.empty() && text.front() == '"')
+            throw host::Error(kErrTableText,
+                              fmt::format("{} ('{}') starts with a double quote, which "
+                                          "tab-separated text cannot hold; use --format csv",
+                                          what, text));
         out_ += text;
     } else if (text.find_first_of(",\"\r\n") != std::string_view::npos) {
         out_ += '"';

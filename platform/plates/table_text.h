@@ -1,8 +1,8 @@
 #pragma once
 // Lines of fields as CSV (RFC 4180: quoted only where needed, CRLF line ends)
-// or TSV (no quoting at all: a field holding a tab or a line break cannot be
-// written and is refused). Numbers are the shortest text that reads back to
-// the same double.
+// or TSV (no quoting at all: a field holding a tab or a line break, or
+// starting with a double quote, cannot be written and is refused). Numbers are
+// the shortest text that reads back to the same double.
 #include <cstdint>
 #include <string>
 #include <string_view>

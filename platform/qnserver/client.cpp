@@ -6,7 +6,7 @@ Client::Client(std::shared_ptr<Instrument> instrument)
     : instrument_(std::move(instrument)), id_(instrument_->Connect()) {}
 
 Client::~Client() {
-    instrument_->Disconnect(id_);
+    Disconnect();
 }
 
 }  // namespace qnserver

@@ -17,6 +17,9 @@ class Client final : public host::InstrumentServer {
     Client& operator=(const Client&) = delete;
 
     Instrument::ClientId Id() const { return id_; }
+    // Ends this client now, as destroying it does: for a server program whose
+    // client has gone while one of its calls may still be under way.
+    void Disconnect() noexcept { instrument_->Disconnect(id_); }
 
     void GetErrorList(host::DataPacket& packet) override { instrument_->WriteErrorList(packet); }
     std::string BusyReply() override { return Instrument::BusyReply(); }

@@ -54,6 +54,8 @@ FaultRule FaultRule::Parse(const std::string& rule) {
         r.action = Action::Busy;
     } else if (!atStart && host::IEquals(reply, "stall")) {
         r.action = Action::Stall;
+    } else if (!atStart && host::IEquals(reply, "hold")) {
+        r.action = Action::Hold;
     } else {
         r.action = atStart ? Action::StartReply : Action::Reply;
         r.reply = reply;

@@ -13,10 +13,15 @@
 //   start:text   the start reply of an asynchronous command (nothing starts)
 //   busy         an asynchronous command stays busy until an emergency stop
 //   stall        the command gives up after the stall time with an error reply
+//   hold         the command runs until an emergency stop or the end of its
+//                client ends it with that stop's reply (for a test that must
+//                act while a command runs, however fast the machine)
 //   throw        the server call that would give the (final) reply fails
 //   start:throw  the start call itself fails
 // A synchronous command treats busy like stall (it cannot be aborted) and both
-// throw forms alike. Keywords compare ignoring case.
+// throw forms alike; a held synchronous command that nothing stops gives up
+// after kHoldTime with the stall reply. An asynchronous command treats hold
+// like busy. Keywords compare ignoring case.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,7 +30,7 @@
 namespace qnserver {
 
 struct FaultRule {
-    enum class Action { Reply, StartReply, Busy, Stall, Throw, StartThrow };
+    enum class Action { Reply, StartReply, Busy, Stall, Hold, Throw, StartThrow };
     std::string prefix;
     std::int32_t nth = 0;  // 0: every matching command
     Action action = Action::Reply;

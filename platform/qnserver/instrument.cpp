@@ -39,12 +39,15 @@ Instrument::ClientId Instrument::Connect() {
 
 void Instrument::Disconnect(ClientId client) noexcept {
     if (lockOwner_ == client) lockOwner_ = 0;
-    running_.erase(client);
     try {
+        // Halted where it is, as an emergency stop leaves it.
+        if (auto it = running_.find(client); it != running_.end())
+            Stop(it->second, ErrorReply(key::kStopped));
         for (auto& [id, r] : synchronous_)
             if (id == client) Stop(r, ErrorReply(key::kStopped));
     } catch (...) {  // a halt that fails leaves the command to end by itself
     }
+    running_.erase(client);
 }
 
 std::string Instrument::Lock(ClientId client, bool lock) {
@@ -92,7 +95,8 @@ std::string Instrument::Admit(ClientId client) const {
 }
 
 bool Instrument::Unfinished(const Running& r) const {
-    bool endless = r.fault && r.fault->action == FaultRule::Action::Busy;
+    bool endless = r.fault && (r.fault->action == FaultRule::Action::Busy ||
+                               r.fault->action == FaultRule::Action::Hold);
     return !r.stopReply && (endless || clock_.Now() < r.end - kTimeEpsilon);
 }
 
@@ -132,14 +136,17 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
             case FaultRule::Action::StartThrow:
                 Fail("ExecSynch", command);
             case FaultRule::Action::Busy:
-            case FaultRule::Action::Stall: {
+            case FaultRule::Action::Stall:
+            case FaultRule::Action::Hold: {
                 // Registered like a running command: an emergency stop (or
                 // the end of its client) ends the stall with its reply.
+                const double limit =
+                    fault->action == FaultRule::Action::Hold ? kHoldTime : kStallTime;
                 Running& r = synchronous_.emplace_back(client, Running{}).second;
                 const auto it = std::prev(synchronous_.end());
                 r.command = command;
                 r.start = clock_.Now();
-                r.end = r.start + kStallTime;
+                r.end = r.start + limit;
                 r.fault = fault;
                 r.fault->action = FaultRule::Action::Stall;
                 struct Unregister {
@@ -147,11 +154,10 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
                     std::list<std::pair<ClientId, Running>>::iterator it;
                     ~Unregister() { list.erase(it); }
                 } unregister{synchronous_, it};
-                clock_.Sleep(kStallTime);
-                while (Unfinished(r)) clock_.Sleep(r.end - clock_.Now());
+                SleepOut(r, limit);
                 if (r.stopReply) return Replied(*r.stopReply);
                 return Replied(
-                    ErrorReply(key::kStalled, fmt::format("no progress for {} s", kStallTime)));
+                    ErrorReply(key::kStalled, fmt::format("no progress for {} s", limit)));
             }
             case FaultRule::Action::Reply:
             case FaultRule::Action::StartReply:
@@ -181,11 +187,22 @@ std::string Instrument::ExecSynch(ClientId client, const std::string& command,
         std::list<std::pair<ClientId, Running>>::iterator it;
         ~Unregister() { list.erase(it); }
     } unregister{synchronous_, it};
-    clock_.Sleep(duration);
-    while (Unfinished(r)) clock_.Sleep(r.end - clock_.Now());
+    SleepOut(r, duration);
     if (r.stopReply) return Replied(*r.stopReply);
     r.action.finish(answer);
     return Replied("", answer);
+}
+
+void Instrument::SleepOut(const Running& r, double duration) {
+    clock_.Sleep(duration);
+    // A sleep may end early (a stop from another thread wakes it) and the
+    // clock moves on between readings: the time left is read once per round,
+    // so that it is never below 0 when slept.
+    while (!r.stopReply) {
+        const double left = r.end - clock_.Now();
+        if (left <= kTimeEpsilon) return;
+        clock_.Sleep(left);
+    }
 }
 
 std::string Instrument::StartAsynch(ClientId client, const std::string& command) {

@@ -103,11 +103,13 @@ class Instrument {
         std::string command;
         double start = 0.0, end = 0.0;
         Action action;
-        std::optional<FaultRule> fault;  // Reply, Busy, Stall or Throw
+        std::optional<FaultRule> fault;  // Reply, Busy, Stall, Hold or Throw
         std::optional<std::string> stopReply;
     };
     std::string Admit(ClientId client) const;
     bool Unfinished(const Running& r) const;
+    // Sleeps duration, then what is left of r's time unless r is stopped.
+    void SleepOut(const Running& r, double duration);
     void Stop(Running& r, const std::string& reply);
     void StopAll(const std::string& reply);
     std::string Replied(const std::string& reply, const std::string& answer = {});

@@ -23,6 +23,9 @@ inline constexpr double kMirrorTime = 0.2;  // emission mirror in or out
 inline constexpr double kLampWarmUp = 1.5;  // switching the lamp on from off
 inline constexpr double kInitTime = 5.0;    // initialisation after power-on or reset
 inline constexpr double kStallTime = 10.0;  // a stalled synchronous command gives up after this
+// A held synchronous command that nothing stops (a clock no other call
+// reaches) gives up after this.
+inline constexpr double kHoldTime = 3600.0;
 
 // Detector: counts scale with integration time and with the photomultiplier
 // gain, (voltage / kReferenceVoltage) ^ kGainExponent.

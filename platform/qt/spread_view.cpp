@@ -33,7 +33,13 @@ SpreadView::SpreadView(std::shared_ptr<host::KVSpread> model, ViewContext contex
         [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current); });
     connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] { ShowActiveRow(); });
     connect(tableModel_, &QAbstractItemModel::dataChanged, this, [this] { FitColumnsSoon(); });
-    connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] { FitColumnsSoon(); });
+    connect(tableModel_, &QAbstractItemModel::modelReset, this, [this] {
+        // Fewer rows than were fitted: the grid was emptied, and whatever it
+        // holds when the fit runs is new (stored data come back with as many
+        // rows as before).
+        if (tableModel_->rowCount() < fitRows_) ForgetFit();
+        FitColumnsSoon();
+    });
     connect(table_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { ShowPopup(position); });
     Attach();
@@ -80,11 +86,9 @@ void SpreadView::FitColumns() noexcept {
     try {
         const int rows = tableModel_->rowCount();
         const int columns = tableModel_->columnCount();
-        if (static_cast<int>(fitChars_.size()) != columns || rows < fitRows_) {
-            fitChars_.assign(static_cast<std::size_t>(columns), 0);
-            fitWidth_.assign(static_cast<std::size_t>(columns), 0);
-            fitRows_ = 0;
-        }
+        if (static_cast<int>(fitChars_.size()) != columns || rows < fitRows_) ForgetFit();
+        fitChars_.resize(static_cast<std::size_t>(columns), 0);
+        fitWidth_.resize(static_cast<std::size_t>(columns), 0);
         // A small grid is looked at whole: a person may edit any cell of it.
         const int from = rows * columns <= 4096 ? 0 : std::max(0, fitRows_ - 1);
         const QFontMetrics cells(table_->font());
@@ -112,6 +116,12 @@ void SpreadView::FitColumns() noexcept {
     } catch (...) {
         // Columns keep their widths; the next change fits them again.
     }
+}
+
+void SpreadView::ForgetFit() noexcept {
+    fitChars_.clear();
+    fitWidth_.clear();
+    fitRows_ = 0;
 }
 
 void SpreadView::ShowActiveRow() noexcept {

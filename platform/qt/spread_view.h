@@ -42,6 +42,7 @@ class SpreadView final : public ControlView {
     void ShowPopup(const QPoint& position);
     void FitColumnsSoon();
     void FitColumns() noexcept;
+    void ForgetFit() noexcept;  // the next fit looks at every row
 
     std::shared_ptr<host::KVSpread> spread_;
     SpreadTableModel* tableModel_;
@@ -50,7 +51,8 @@ class SpreadView final : public ControlView {
     bool showingActiveRow_ = false;
     // What the columns were fitted to: the longest text (in characters) and its
     // width per column, and the rows looked at. Rows above the last one looked
-    // at are complete (readings fill a new row), so later fits look from there.
+    // at are complete (readings fill a new row), so later fits look from there;
+    // once the grid has been emptied, the next fit looks at every row again.
     std::vector<int> fitChars_, fitWidth_;
     int fitRows_ = 0;
     bool fitPending_ = false;

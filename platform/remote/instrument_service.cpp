@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 #include <fmt/format.h>
 #include <grpcpp/grpcpp.h>
@@ -28,6 +29,9 @@ constexpr int kLargestMessage = 1 << 20;
 struct Malformed {
     std::string text;
 };
+
+// The session ended while the call ran; the call fails with NOT_FOUND.
+struct SessionEnded {};
 
 }  // namespace
 
@@ -85,6 +89,8 @@ struct InstrumentService::Impl final : public ServiceBase {
             body(*s, *server);
         } catch (const Malformed& m) {
             return {grpc::StatusCode::INVALID_ARGUMENT, m.text};
+        } catch (const SessionEnded&) {
+            return Unknown();
         } catch (const host::Error& e) {
             fail(e.Number(), e.Text());
         } catch (const std::exception& e) {
@@ -205,18 +211,14 @@ struct InstrumentService::Impl final : public ServiceBase {
                                    v1::TextReply* r) override {
         return Done(
             context, Call(q->session(), r, [&](ServedSession& session, host::InstrumentServer& s) {
+                std::lock_guard<std::mutex> turn(session.lockTurn);
+                if (session.ended) throw SessionEnded{};
                 r->set_reply(s.Lock(q->lock()));
-                if (!r->reply().empty()) return;
-                if (q->lock() && session.ended) {  // taken after the session ended: given back
-                    s.Lock(false);
+                if (!r->reply().empty() || std::exchange(session.locked, q->lock()) == q->lock())
                     return;
-                }
-                if (q->lock() && !session.locked.exchange(true))
-                    sessions.Log(
-                        fmt::format("lock taken by session {} ({})", session.number, session.who));
-                if (!q->lock() && session.locked.exchange(false))
-                    sessions.Log(fmt::format("lock released by session {} ({})", session.number,
-                                             session.who));
+                sessions.Log(fmt::format("lock {} by session {} ({})",
+                                         q->lock() ? "taken" : "released", session.number,
+                                         session.who));
             }));
     }
     grpc::ServerUnaryReactor* ExecSynch(grpc::CallbackServerContext* context,
@@ -272,11 +274,15 @@ class SessionStream final : public grpc::ServerWriteReactor<v1::SessionEvent> {
     SessionStream(InstrumentService::Impl& impl, grpc::CallbackServerContext* context,
                   const v1::OpenSessionRequest* request)
         : impl_(impl), link_(std::make_shared<StreamLink>()) {
+        // Held until the first write is under way: an end of the session on
+        // another thread (a shutdown) finishes the stream only after it.
+        std::unique_lock<std::mutex> first(link_->lock);
         link_->stream = this;
         grpc::Status refused;
         session_ = impl_.sessions.Open(context->peer(), request->client(), link_, refused);
         if (!session_) {
-            link_->Finish(refused);
+            link_->finished = true;
+            Finish(refused);
             return;
         }
         auto& opened = *event_.mutable_opened();

@@ -9,8 +9,9 @@
 //
 // Threads: calls of different sessions reach the factory's servers from
 // several threads at once (a session's own calls one at a time), and the end
-// of a session may call EmergencyStop and Lock(false) while one of its calls
-// runs. A factory that cannot take that is served through SerialInstruments.
+// of a session may call EmergencyStop, Lock(false) and ClientEnd::EndClient
+// while one of its calls runs. A factory that cannot take that is served
+// through SerialInstruments.
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,19 @@
 #include "host/instrument_server.h"
 
 namespace remote {
+
+// What a served server object may offer beyond the host's calls: ends its
+// client at once, as releasing the object does (that client's own commands
+// stopped, its lock released), also while one of its calls still runs. An
+// ending session is ended through it; a server object without it has its
+// commands stopped only by an emergency stop while its session holds the lock
+// (unlocked, that would stop other clients' commands too), else by its
+// release once its calls have returned.
+class ClientEnd {
+  public:
+    virtual ~ClientEnd() = default;
+    virtual void EndClient() noexcept = 0;
+};
 
 struct ServeOptions {
     std::string address;                     // "unix:PATH" or "HOST:PORT" (port 0: any free one)

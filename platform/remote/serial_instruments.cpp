@@ -7,7 +7,9 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/qnserver/client.h"
 #include "platform/remote/errors.h"
+#include "platform/remote/instrument_service.h"
 
 namespace remote {
 
@@ -52,7 +54,7 @@ namespace {
 
 using Monitor = SerialInstruments::Monitor;
 
-class SerialServer final : public host::InstrumentServer {
+class SerialServer final : public host::InstrumentServer, public ClientEnd {
   public:
     SerialServer(std::shared_ptr<Monitor> monitor, std::shared_ptr<host::InstrumentServer> inner)
         : monitor_(std::move(monitor)), inner_(std::move(inner)) {}
@@ -113,12 +115,30 @@ class SerialServer final : public host::InstrumentServer {
     std::string PollAsynch(std::string& answer) override {
         return Serial([&] { return inner_->PollAsynch(answer); });
     }
+    void EndClient() noexcept override {
+        try {
+            Serial(
+                [&] {
+                    if (auto* end = dynamic_cast<ClientEnd*>(inner_.get())) {
+                        end->EndClient();
+                    } else if (auto* client = dynamic_cast<qnserver::Client*>(inner_.get())) {
+                        client->Disconnect();
+                    }
+                    ended_ = true;
+                },
+                true);
+        } catch (...) {  // ended already; else the client ends when the object goes
+        }
+    }
 
   private:
-    // A call that may stop commands wakes the sleepers, whether it returned or raised.
+    // A call that may stop commands wakes the sleepers, whether it returned or
+    // raised. After EndClient every call raises: one that was on its way when
+    // the session ended must not start anything on the instrument.
     template <class F>
     auto Serial(F&& call, bool stops = false) -> decltype(call()) {
         std::lock_guard<std::mutex> held(monitor_->lock);
+        if (ended_) throw host::Error(kErrRemoteCall, "the session of this client has ended");
         struct Leave {
             Monitor& monitor;
             bool wake;
@@ -133,6 +153,7 @@ class SerialServer final : public host::InstrumentServer {
 
     std::shared_ptr<Monitor> monitor_;
     std::shared_ptr<host::InstrumentServer> inner_;
+    bool ended_ = false;  // under the monitor's lock
 };
 
 }  // namespace

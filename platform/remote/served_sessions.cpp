@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <random>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -98,19 +99,29 @@ void ServedSessions::End(const std::shared_ptr<ServedSession>& s, const std::str
         server = std::move(s->server);
         link = std::move(s->link);
     }
-    if (server && (s->inFlight > 0 || s->asynchRunning)) {
+    bool held = false;
+    {
+        std::lock_guard<std::mutex> turn(s->lockTurn);
+        held = server && std::exchange(s->locked, false);
+    }
+    // An emergency stop halts the instrument for every client unless the
+    // lock is held: only then is what runs this session's own.
+    if (held && (s->inFlight > 0 || s->asynchRunning)) {
         try {
             server->EmergencyStop();
         } catch (...) {
         }
     }
-    if (server && s->locked.exchange(false)) {
+    if (auto* end = dynamic_cast<ClientEnd*>(server.get())) {
+        end->EndClient();
+    } else if (held) {
         try {
             server->Lock(false);
         } catch (...) {
         }
-        Log(fmt::format("lock released by session {} ({}): the session ended", s->number, s->who));
     }
+    if (held)
+        Log(fmt::format("lock released by session {} ({}): the session ended", s->number, s->who));
     Log(fmt::format("session {} closed ({}): {}", s->number, s->who, why));
     if (link) link->Finish(status);
 }

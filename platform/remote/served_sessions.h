@@ -2,9 +2,9 @@
 // The server adapter's sessions: each one client's server object, what the
 // adapter tracks of it (calls under way, a started command, the lock), and
 // the stream it lives on. However a session ends, its running command is
-// stopped and its lock released; a session that neither runs nor locks
-// anything is left alone, so that the instrument sees no call its client did
-// not make.
+// stopped and its lock released (see ClientEnd); a session that neither runs
+// nor locks anything makes no call on the instrument, so that the instrument
+// sees no call its client did not make.
 #include <atomic>
 #include <condition_variable>
 #include <map>
@@ -37,8 +37,12 @@ struct ServedSession {
     std::mutex calls;  // a host makes one call at a time; so does a session
     std::atomic<int> inFlight{0};
     std::atomic<bool> asynchRunning{false};
-    std::atomic<bool> locked{false};
     std::atomic<bool> ended{false};
+    // A Lock call and the end of the session take turns on it: an end either
+    // comes first (the call then takes nothing) or finds the lock it must
+    // give back marked here.
+    std::mutex lockTurn;
+    bool locked = false;               // under lockTurn
     std::string busy;                  // the busy reply, once asked
     std::shared_ptr<StreamLink> link;  // under the sessions' lock
 };

@@ -22,10 +22,11 @@ PLATES = [(96, 8, 12, 14.38, 11.24, 9.0), (384, 16, 24, 12.13, 8.99, 4.5),
           (1536, 32, 48, 11.005, 7.865, 2.25)]
 
 
-def run(*args, check=True):
+def run(*args, expect=0):
+    """Runs the command line; raises unless it exits with expect (None: any)."""
     p = subprocess.run([ORVE, *args], capture_output=True, text=True, timeout=120)
-    if check and p.returncode != 0:
-        raise AssertionError(f"{args}: exit {p.returncode}\n{p.stdout}{p.stderr}")
+    if expect is not None and p.returncode != expect:
+        raise AssertionError(f"{args}: exit {p.returncode}, not {expect}\n{p.stdout}{p.stderr}")
     return p
 
 
@@ -93,9 +94,10 @@ def read_table(path, fmt):
         text = f.read()
     if fmt == "csv":
         return list(csv.reader(io.StringIO(text, newline="")))
-    # Tab-separated text has no quoting at all.
+    # Tab-separated text has no quoting at all, so a reader's quoting rules
+    # never apply to it.
     assert text.endswith("\n") and "\r" not in text
-    return [line.split("\t") if line else [] for line in text[:-1].split("\n")]
+    return list(csv.reader(io.StringIO(text, newline=""), dialect="excel-tab"))
 
 
 class ExportTest(unittest.TestCase):
@@ -107,17 +109,20 @@ class ExportTest(unittest.TestCase):
         conc = os.path.join(EXAMPLES, "plate-96-concentrations.txt")
         # IDs a spreadsheet or a parser trips over; the last sample stops
         # part-way, so it has positions without a reading.
-        cls.csv_ids = ["C:\\run", 'a,"b"', "line\nbreak", "=SUM(A1)", "'quoted", "-5",
-                       "Ünïcode µ", "@cmd"]
+        cls.csv_ids = ["C:\\run", 'a,"b"', "line\nbreak", '"quoted" first', "=SUM(A1)",
+                       "'quoted", "-5", "Ünïcode µ", "@cmd"]
         args = [a for i in cls.csv_ids for a in ("--sample-id", i)]
+        # The fault ends the run (exit 1) in the last sample's plate.
         run("measure", plate96, *args, "--plate", conc, "--quiet", "--data",
-            f"{d}/tricky.json", "--sim-fault", "Get Int#700=Overload:detector overload",
-            check=False)
+            f"{d}/tricky.json", "--sim-fault", "Get Int#800=Overload:detector overload",
+            expect=1)
         cls.tsv_ids = ["C:\\run", 'a,"b"', "=SUM(A1)", "+1", "plain"]
         args = [a for i in cls.tsv_ids for a in ("--sample-id", i)]
         run("measure", plate96, *args, "--plate", conc, "--quiet", "--data", f"{d}/plain.json")
         run("measure", os.path.join(EXAMPLES, "method-3pos.json"), "--samples", "2", "--quiet",
             "--data", f"{d}/stage.json")
+        run("measure", os.path.join(EXAMPLES, "method-3pos.json"), "--sample-id", "plain",
+            "--sample-id", '"quoted" first', "--quiet", "--data", f"{d}/quote.json")
         run("method", "new", "--positions",
             "14.38,11.24,485,520;14.38,11.24,340,615;23.38,11.24,485,520;113.38,74.24,485,520",
             "-o", f"{d}/again.method.json")
@@ -224,18 +229,23 @@ class ExportTest(unittest.TestCase):
             self.check_wide("stage.json", fmt)
         out = os.path.join(self.dir, "stage.plate.csv")
         p = run("results", "export", os.path.join(self.dir, "stage.json"), "--layout", "plate",
-                "-o", out, check=False)
-        self.assertEqual(p.returncode, 2, p.stderr)
+                "-o", out, expect=2)
         self.assertIn("position 1 (x 12.5 mm, y 4 mm) lies between wells", p.stderr)
         self.assertFalse(os.path.exists(out))
 
-    def test_tsv_refuses_an_id_with_a_line_break_and_writes_nothing(self):
-        out = os.path.join(self.dir, "tricky.long.tsv")
-        p = run("results", "export", os.path.join(self.dir, "tricky.json"), "--layout", "long",
-                "-o", out, check=False)  # the .tsv name chooses the format
-        self.assertEqual(p.returncode, 2, p.stderr)
-        self.assertIn("the ID of sample 3", p.stderr)
-        self.assertEqual([f for f in os.listdir(self.dir) if f.startswith("tricky.long")], [])
+    def test_tsv_refuses_an_id_it_cannot_hold_and_writes_nothing(self):
+        # A line break; a double quote first, which a reader of TSV would
+        # take for the start of a quoted field.
+        for data, sample, why in (("tricky", 3, "holds a tab or a line break"),
+                                  ("quote", 2, "starts with a double quote")):
+            out = os.path.join(self.dir, f"{data}.long.tsv")
+            p = run("results", "export", os.path.join(self.dir, f"{data}.json"), "--layout",
+                    "long", "-o", out, expect=2)  # the .tsv name chooses the format
+            self.assertIn(f"the ID of sample {sample}", p.stderr)
+            self.assertIn(why, p.stderr)
+            self.assertEqual([f for f in os.listdir(self.dir) if f.startswith(f"{data}.long")],
+                             [])
+        self.assertEqual(self.check_long("quote.json", "csv").ids, ["plain", '"quoted" first'])
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 // emergency stop, injected faults and the transcript.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "host/error.h"
@@ -178,6 +179,45 @@ TEST_F(Session, BusyStallAndThrowFaults) {
     EXPECT_THROW(a->PollAsynch(answer), host::Error);
     instrument.AddFaultRule("Set EmWl=start:throw");
     EXPECT_THROW(a->StartAsynch("Set EmWl=510"), host::Error);
+}
+
+// A held command runs until a stop ends it; a synchronous one that nothing
+// can stop (one thread, a virtual clock) gives up after the hold time.
+TEST_F(Session, HeldCommandsRunUntilAStop) {
+    instrument.AddFaultRule("Set Lamp=On#1=hold");
+    const double before = clock.Now();
+    EXPECT_EQ(KeyOf(a->ExecSynch("Set Lamp=On", answer)), qnserver::key::kStalled);
+    EXPECT_DOUBLE_EQ(clock.Now() - before, qnserver::kHoldTime);
+    EXPECT_EQ(a->ExecSynch("Set Lamp=On", answer), "");  // the first one only
+
+    instrument.AddFaultRule("SetM WL=hold");
+    ASSERT_EQ(a->StartAsynch("SetM WL=300;400"), "");
+    clock.Sleep(2 * qnserver::kHoldTime);
+    EXPECT_EQ(a->PollAsynch(answer), a->BusyReply());
+    a.reset();  // its client ends
+    ASSERT_EQ(b->StartAsynch("SetM WL=300;400"), "");
+    b->EmergencyStop();
+    EXPECT_EQ(KeyOf(b->PollAsynch(answer)), qnserver::key::kStopped);
+}
+
+// A sleep that ends just before its end, on a clock that moves on with every
+// reading (a served instrument's clock does both): the command ends as
+// planned, never asking for a sleep below 0.
+TEST(InstrumentClock, ACommandWokenNearItsEndEndsNormally) {
+    struct Drifting final : host::Clock {
+        mutable double now = 0.0;
+        double Now() const override { return now += 0.004; }
+        void Sleep(double seconds) override {
+            if (!(seconds >= 0.0)) throw host::Error(1, "a sleep below 0");
+            now += std::max(0.0, seconds - 0.005);
+        }
+    } clock;
+    qnserver::ServerFactory factory(clock);
+    auto server = factory.CreateServer();
+    std::string answer;
+    EXPECT_EQ(server->ExecSynch("SetM WPR.POS=50;0", answer), "");
+    server->ExecSynch("Get WPR.POS", answer);
+    EXPECT_EQ(answer, "50.00;0.00");
 }
 
 // A command holding "=" is hit as written when the rule gives its count.

@@ -2,16 +2,16 @@
 // checked pixel by pixel against the plate's layout and the colour map, and
 // every bad input refused without leaving a file behind.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <QImage>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "platform/kvbase/atomic_file.h"
@@ -20,6 +20,7 @@
 #include "platform/qt/plate/plate_image.h"
 #include "platform/qt/plate/plate_painter.h"
 #include "qt/qt_support.h"
+#include "remote/process.h"
 
 namespace {
 
@@ -30,15 +31,22 @@ struct CliRun {
     std::string output;  // stdout and stderr
 };
 
-CliRun Cli(const std::string& args) {
-    const std::string cmd = std::string(ORVE_BINARY_DIR) + "/bin/orvevizari " + args + " 2>&1";
+// The command line with args split at spaces, then the arguments of more as
+// they are; ended after 120 s, so that a hang fails the test.
+CliRun Cli(const std::string& args, const std::vector<std::string>& more = {}) {
+    std::vector<std::string> argv{std::string(ORVE_BINARY_DIR) + "/bin/orvevizari"};
+    std::istringstream words(args);
+    for (std::string w; words >> w;) argv.push_back(w);
+    argv.insert(argv.end(), more.begin(), more.end());
+    const fs::path out =
+        fs::temp_directory_path() / ("orve-results-cli-" + std::to_string(::getpid()) + ".out");
     CliRun run;
-    FILE* pipe = ::popen(cmd.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.output.append(buf, n);
-    const int status = ::pclose(pipe);
-    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    {
+        testproc::Process cli(argv, out.string());
+        run.exit = cli.Wait(120.0);
+        run.output = cli.Output();
+    }
+    fs::remove(out);
     return run;
 }
 
@@ -51,9 +59,10 @@ class ResultsCli : public qttest::QtTest {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         // Two samples; the run stops at the 150th reading, so S2 ends part-way.
-        const CliRun run = Cli("measure " + kExamples + "plate-96.json --samples 2 --plate " +
-                               kExamples + "plate-96-concentrations.txt --quiet --data " +
-                               Path("d.json") + " --sim-fault 'Get Int#150=Overload:overload'");
+        const CliRun run =
+            Cli("measure " + kExamples + "plate-96.json --samples 2 --plate " + kExamples +
+                    "plate-96-concentrations.txt --quiet --data " + Path("d.json"),
+                {"--sim-fault", "Get Int#150=Overload:overload"});
         ASSERT_EQ(run.exit, 1) << run.output;
     }
     static void TearDownTestSuite() { fs::remove_all(dir_); }
@@ -114,6 +123,15 @@ TEST_F(ResultsCli, BadInputIsRefusedByNameAndLeavesNoFile) {
     auto doc = nlohmann::json::parse(kvbase::ReadFile(Path("d.json")));
     doc["runInfo"].erase("method");
     kvbase::WriteFileAtomic(Path("nomethod.json"), doc.dump());
+    // A stored result without a value: no reading, not a 0.
+    doc = nlohmann::json::parse(kvbase::ReadFile(Path("d.json")));
+    auto& emptied = doc["results"][5];
+    ASSERT_GT(emptied["item"].get<int>(), 0);
+    emptied["values"] = nlohmann::json::array();
+    const std::string noReading =
+        fmt::format("result 6 (sample 'S{}', position {}) holds no reading",
+                    emptied["item"].get<int>(), emptied["position"].get<int>());
+    kvbase::WriteFileAtomic(Path("novalue.json"), doc.dump());
     ASSERT_EQ(Cli("measure " + kExamples + "method-3pos.json --samples 1 --quiet --data " +
                   Path("stage.json"))
                   .exit,
@@ -126,6 +144,8 @@ TEST_F(ResultsCli, BadInputIsRefusedByNameAndLeavesNoFile) {
         {"export " + Path("nomethod.json") + " --layout long -o " + Path("x.csv"),
          "holds no method"},
         {"plot " + Path("nomethod.json") + " -o " + Path("x.png"), "holds no method"},
+        {"export " + Path("novalue.json") + " --layout wide -o " + Path("x.csv"), noReading},
+        {"plot " + Path("novalue.json") + " -o " + Path("x.png"), noReading},
         {"plot " + d + " --sample S9 -o " + Path("x.png"), "no sample 'S9'"},
         {"export " + Path("stage.json") + " --layout plate -o " + Path("x.csv"),
          "position 1 (x 12.5 mm, y 4 mm) lies between wells"},
@@ -147,6 +167,27 @@ TEST_F(ResultsCli, BadInputIsRefusedByNameAndLeavesNoFile) {
     }
     EXPECT_EQ(Files(), before);
     EXPECT_EQ(kvbase::ReadFile(Path("taken.csv")), "keep me");
+}
+
+// Ticks on the stage's axes and the colour bar are counted, whatever the
+// numbers: positions far off any plate, and readings one rounding unit apart,
+// still give a picture.
+TEST(PlatePicture, PositionsFarOffAndReadingsOneUnitApartStillDraw) {
+    plateplot::EnsureGuiApplication();
+    const double next = std::nextafter(1000.0, 2000.0);
+    for (const double far : {1e9, 1e18}) {
+        for (const auto scale : {plates::Scale::Linear, plates::Scale::Log}) {
+            const auto map = plates::BuildMap({{10, 10}, {far, 20}, {30, -far}}, {1000.0, next, {}},
+                                              {false, false, false}, scale);
+            ASSERT_EQ(map.format, nullptr);
+            ASSERT_LT(map.low, map.high);
+            const std::string png = plateplot::RenderPlateImage(map, plateplot::ImageKind::Png);
+            QImage image;
+            ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(png.data()),
+                                           static_cast<int>(png.size()), "PNG"));
+            EXPECT_EQ(image.width(), plateplot::kPlotSize.width);
+        }
+    }
 }
 
 }  // namespace

@@ -168,6 +168,25 @@ TEST_F(SpreadViewTest, SelectingARow_ReportsItAndTheGridsActiveRowIsShown) {
     EXPECT_EQ(selected_.size(), 2u);
 }
 
+// A grid too large to be looked at whole after each change, emptied and
+// filled again with as many rows (stored data loaded after a run): the
+// column grows for a long value in any row, not only the last.
+TEST_F(SpreadViewTest, ColumnsFitEveryRowOfDataLoadedAgain) {
+    constexpr int kRows = 1100;
+    auto load = [&](double first) {
+        grid_->SetRowCount(0);
+        grid_->SetRowCount(kRows);
+        for (int r = 1; r <= kRows; ++r) grid_->SetCell(1, r, r == 1 ? first : 1.5);
+        QCoreApplication::processEvents();  // the fit runs once the load is over
+    };
+    load(1.5);
+    ASSERT_GT(kRows * view_->TableModel()->columnCount(), 4096);
+    load(123456789012.25);
+    const QString text = At(1, 1).data().toString();
+    EXPECT_GT(Table().columnWidth(0), QFontMetrics(Table().font()).horizontalAdvance(text))
+        << text.toStdString();
+}
+
 TEST_F(SpreadViewTest, PopupMenu_OffersOnlyASaveThatSomeoneAnswers) {
     // Nobody answers the save request yet: nothing to offer, no menu.
     EXPECT_EQ(view_->MakePopupMenu(&window_), nullptr);

@@ -128,7 +128,8 @@ TEST_F(Protocol, BrokenRequestsAndUnknownOrEndedSessionsAreRefusedAndOthersServe
 }
 
 TEST_F(Protocol, OthersAreAnsweredWhileACommandRunsAndItsSessionsEndStopsIt) {
-    StartServer({"--transcript", Path("server.txt")});
+    // The reading runs until something stops it, however slow the machine.
+    StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Get Int=hold"});
     Connect();
     auto first = Open("first");
     v1::LockRequest lock;
@@ -138,11 +139,6 @@ TEST_F(Protocol, OthersAreAnsweredWhileACommandRunsAndItsSessionsEndStopsIt) {
     grpc::ClientContext lockContext;
     ASSERT_TRUE(stub_->Lock(&lockContext, lock, &locked).ok());
     ASSERT_EQ(locked.reply(), "");
-    v1::CommandReply reply;
-    ASSERT_TRUE(Exec(first->id, "Set IntTime=8", reply).ok());
-    ASSERT_EQ(reply.reply(), "");
-
-    // An eight-second reading on the real clock.
     std::atomic<bool> returned{false};
     v1::CommandReply reading;
     std::thread running([&] {
@@ -186,12 +182,57 @@ TEST_F(Protocol, OthersAreAnsweredWhileACommandRunsAndItsSessionsEndStopsIt) {
     EXPECT_EQ(second->Lock(false), "");
 }
 
+// Without the lock, the end of a session stops its own command only: an
+// emergency stop would end every other session's command too.
+TEST_F(Protocol, TheEndOfAnUnlockedSessionLeavesOtherSessionsCommandsRunning) {
+    auto& server = StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Get Int=hold"});
+    Connect();
+    auto first = Open("first");
+    auto second = Open("second");
+    std::atomic<int> returned{0};
+    v1::CommandReply firstReading, secondReading;
+    auto read = [&](const std::string& session, v1::CommandReply& reading, int mark) {
+        (void)Exec(session, "Get Int", reading);
+        returned |= mark;
+    };
+    std::thread firstRead(read, first->id, std::ref(firstReading), 1);
+    struct Join {
+        std::thread& t;
+        ~Join() {
+            if (t.joinable()) t.join();
+        }
+    } joinFirst{firstRead};
+    ASSERT_TRUE(
+        testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Get Int"); }, 30.0));
+    std::thread secondRead(read, second->id, std::ref(secondReading), 2);
+    Join joinSecond{secondRead};
+    ASSERT_TRUE(testproc::WaitUntil(
+        [&] { return CountOf(testproc::ReadText(Path("server.txt")), "> Get Int") == 2; }, 30.0));
+
+    ASSERT_TRUE(Close(first->id).ok());
+    firstRead.join();
+    EXPECT_EQ(firstReading.reply().rfind("Stopped", 0), 0u) << firstReading.reply();
+    ASSERT_TRUE(server.WaitForOutput("session 1 closed", 10.0)) << server.Output();
+    EXPECT_EQ(returned, 1) << "the other session's reading ended with the first session";
+    EXPECT_EQ(testproc::ReadText(Path("server.txt")).find("# EmergencyStop"), std::string::npos);
+
+    ASSERT_TRUE(Close(second->id).ok());
+    secondRead.join();
+    EXPECT_EQ(secondReading.reply().rfind("Stopped", 0), 0u) << secondReading.reply();
+}
+
 TEST_F(Protocol, APythonClientLocksReadsTheLampAndUnlocks) {
     auto& server = StartServer({});
     const std::string python = "/usr/bin/python3";
     if (!std::filesystem::exists(python)) GTEST_SKIP() << "no " << python;
     std::vector<std::string> argv{
         python, std::string(ORVE_SOURCE_DIR) + "/examples/python/get_lamp.py", Socket()};
+    // Without the generated modules it says what is missing, not a traceback.
+    testproc::Process bare(argv, Path("bare.out"), {"PYTHONPATH=" + Path("none")});
+    EXPECT_EQ(bare.Wait(60.0), 1) << bare.Output();
+    EXPECT_NE(bare.Output().find("No module named 'orve': it needs"), std::string::npos)
+        << bare.Output();
+    EXPECT_EQ(bare.Output().find("Traceback"), std::string::npos) << bare.Output();
     testproc::Process client(argv, Path("python.out"),
                              {"PYTHONPATH=" + std::string(ORVE_BINARY_DIR) + "/python"});
     EXPECT_EQ(client.Wait(60.0), 0) << client.Output();

@@ -82,6 +82,11 @@ inline std::vector<std::string> TextLines(const std::string& text) {
     return lines;
 }
 
+inline bool LastLineIs(const std::string& path, const std::string& line) {
+    const auto lines = TextLines(testproc::ReadText(path));
+    return !lines.empty() && lines.back() == line;
+}
+
 inline int CountOf(const std::string& text, const std::string& what) {
     int n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;

@@ -42,11 +42,6 @@ std::vector<double> Intensities(const std::vector<std::string>& readings) {
     return values;
 }
 
-bool LastLineIs(const std::string& path, const std::string& line) {
-    const auto lines = TextLines(testproc::ReadText(path));
-    return !lines.empty() && lines.back() == line;
-}
-
 using RemoteRun = RemoteTest;
 
 TEST_F(RemoteRun, SameTranscriptAndReadingsAsTheEmbeddedSimulator) {
@@ -96,12 +91,14 @@ TEST_F(RemoteRun, NoServerOrSimulatorSettingsWithOneAreRefused) {
 }
 
 TEST_F(RemoteRun, ServerKilledMidRunEndsItAndKeepsWhatWasMeasured) {
-    auto& server = StartServer({"--speed", "4", "--transcript", Path("server.txt")});
+    // The fourth reading runs until the kill.
+    auto& server = StartServer(
+        {"--speed", "1000", "--transcript", Path("server.txt"), "--sim-fault", "Get Int#4=hold"});
     auto& cli = StartCli({"measure", kMethod, "--samples", "2", "--out", Path("run.tsv"), "--data",
                           Path("run.json"), "--quiet"},
                          "cli.out");
     ASSERT_TRUE(testproc::WaitUntil(
-        [&] { return CountOf(testproc::ReadText(Path("server.txt")), "> Get Int") >= 3; }, 60.0));
+        [&] { return CountOf(testproc::ReadText(Path("server.txt")), "> Get Int") == 4; }, 60.0));
     server.Signal(SIGKILL);
     EXPECT_EQ(cli.Wait(60.0), 1) << cli.Output();
     EXPECT_NE(cli.Output().find("instrument server " + Socket() + ": unavailable"),
@@ -111,20 +108,18 @@ TEST_F(RemoteRun, ServerKilledMidRunEndsItAndKeepsWhatWasMeasured) {
     // Every reading that reached the host is in the data file and the table,
     // in the order the instrument gave them.
     const auto measured = Intensities(Path("run.json"));
-    const auto given = Intensities(Readings(testproc::ReadText(Path("server.txt"))));
-    ASSERT_GE(measured.size(), 2u);
-    ASSERT_LE(measured.size(), given.size());
-    EXPECT_EQ(measured, std::vector<double>(given.begin(), given.begin() + measured.size()));
+    EXPECT_EQ(measured.size(), 3u);
+    EXPECT_EQ(measured, Intensities(Readings(testproc::ReadText(Path("server.txt")))));
     const auto table = TextLines(testproc::ReadText(Path("run.tsv")));
     ASSERT_GE(table.size(), 2u);
     EXPECT_EQ(table[1].rfind("S1\t", 0), 0u) << table[1];
 }
 
 TEST_F(RemoteRun, KilledClientLosesItsLockAndItsCommand) {
-    // The first lamp switch stalls until it is stopped: the kill lands while
+    // The first lamp switch runs until it is stopped: the kill lands while
     // it runs, however slow the machine.
     auto& server =
-        StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Set Lamp=On#1=stall"});
+        StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Set Lamp=On#1=hold"});
     auto& first = StartCli({"measure", kMethod, "--samples", "1", "--quiet"}, "first.out");
     // Killed while a synchronous command runs.
     ASSERT_TRUE(
@@ -146,8 +141,12 @@ TEST_F(RemoteRun, KilledClientLosesItsLockAndItsCommand) {
 }
 
 TEST_F(RemoteRun, AFrozenClientIsDroppedByKeepalive) {
-    auto& server = StartServer({"--speed", "2"});
+    // Its first reading runs until it is stopped: the client is frozen mid-run.
+    auto& server = StartServer(
+        {"--speed", "1000", "--transcript", Path("server.txt"), "--sim-fault", "Get Int#1=hold"});
     auto& first = StartCli({"measure", kMethod, "--samples", "3", "--quiet"}, "first.out");
+    ASSERT_TRUE(
+        testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Get Int"); }, 60.0));
     ASSERT_TRUE(server.WaitForOutput("lock taken by session 2", 60.0)) << server.Output();
     // Stopped, it keeps its connection open but answers no ping: as when the
     // network between them is gone.
@@ -207,7 +206,8 @@ TEST_F(RemoteRun, SecondMeasureGetsTheLockedErrorAndTheFirstRunsAsAlone) {
 }
 
 TEST_F(RemoteRun, SigtermStopsTheRunningCommandEndsTheSessionsAndExitsZero) {
-    auto& server = StartServer({"--transcript", Path("server.txt")});
+    auto& server =
+        StartServer({"--transcript", Path("server.txt"), "--sim-fault", "Set Lamp=On#1=hold"});
     auto& cli = StartCli({"measure", kMethod, "--samples", "1", "--quiet"}, "cli.out");
     ASSERT_TRUE(
         testproc::WaitUntil([&] { return LastLineIs(Path("server.txt"), "> Set Lamp=On"); }, 60.0));

@@ -34,6 +34,25 @@ double NiceStep(double range) {
     return 10 * magnitude;
 }
 
+// Ticks at the multiples of step inside [low, high], at most a dozen: a wider
+// span takes a rounder step. Counted by index, so that a step below the
+// values' rounding unit cannot stall and a far-off span cannot run long.
+std::vector<double> Ticks(double low, double high, double step) {
+    constexpr int kMostTicks = 12;
+    std::vector<double> ticks;
+    if (!std::isfinite(low) || !std::isfinite(high) || !(high >= low)) return ticks;
+    if (!std::isfinite(step) || step <= 0 || (high - low) / step > kMostTicks)
+        step = NiceStep((high - low) * 4 / kMostTicks);
+    if (!std::isfinite(step) || step <= 0) return ticks;
+    const double first = std::ceil(low / step) * step;
+    for (int i = 0; i <= kMostTicks; ++i) {
+        const double t = first + i * step;
+        if (t > high) break;
+        if (ticks.empty() || t > ticks.back()) ticks.push_back(t);
+    }
+    return ticks;
+}
+
 QString Caption(const plates::PlateMap& map) {
     return QString::fromStdString(map.unit.empty() ? "Intensity" : "Intensity [" + map.unit + "]");
 }
@@ -186,13 +205,14 @@ void PlatePainter::PaintAxes(QPainter& p) const {
         }
         return;
     }
-    // The stage in mm, every 20 mm.
-    for (double x = std::ceil(area_.left() / 20) * 20; x <= area_.right(); x += 20) {
+    // The stage in mm: every 20 mm on a plate-sized stage, a rounder step on a
+    // wider one.
+    for (double x : Ticks(area_.left(), area_.right(), 20)) {
         const QPointF at = ToPixel({x, area_.top()});
         p.drawText(QRectF(at.x() - 30, above - sm.height(), 60, sm.height()),
                    Qt::AlignHCenter | Qt::AlignBottom, QString::number(x) + " mm");
     }
-    for (double y = std::ceil(area_.top() / 20) * 20; y <= area_.bottom(); y += 20) {
+    for (double y : Ticks(area_.top(), area_.bottom(), 20)) {
         const QPointF at = ToPixel({area_.left(), y});
         p.drawText(QRectF(0, at.y() - sm.height(), picture_.left() - 6, 2 * sm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(y));
@@ -354,14 +374,16 @@ void PlatePainter::PaintTicks(QPainter& p) const {
         if (map_.high != 0.0 || map_.low != 0.0) ticks.push_back(map_.low);
     } else if (map_.scale == plates::Scale::Log) {
         ticks.push_back(map_.low);
-        for (double d = std::pow(10, std::ceil(std::log10(map_.low))); d < map_.high; d *= 10)
+        // Decades; a double spans a few hundred, and a low end at or below 0
+        // has none below it.
+        double d = map_.low > 0 ? std::pow(10, std::ceil(std::log10(map_.low))) : 0.0;
+        for (int i = 0; i < 700 && d > 0 && d < map_.high; ++i, d *= 10)
             if (d > map_.low) ticks.push_back(d);
         ticks.push_back(map_.high);
     } else {
         ticks.push_back(map_.low);
-        const double step = NiceStep(map_.high - map_.low);
-        for (double t = std::ceil(map_.low / step) * step; t < map_.high; t += step)
-            if (t > map_.low) ticks.push_back(t);
+        for (double t : Ticks(map_.low, map_.high, NiceStep(map_.high - map_.low)))
+            if (t > map_.low && t < map_.high) ticks.push_back(t);
         ticks.push_back(map_.high);
     }
     p.setPen(Qt::black);
