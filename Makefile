@@ -1,5 +1,5 @@
 # The two commands that work on a fresh Debian machine: `make demo` and `make test`.
-.PHONY: demo test build bench fuzz format studio clean
+.PHONY: demo test build bench fuzz format studio clean package
 
 build:
 	@scripts/bootstrap
@@ -28,6 +28,13 @@ bench:
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+# The Debian package of an optimised build: build/release/orvevizari_<version>_<arch>.deb
+package:
+	@scripts/bootstrap
+	cmake --preset release >/dev/null
+	cmake --build --preset release --target orve_install_files
+	cd build/release && cpack -G DEB
 
 fuzz:
 	@scripts/bootstrap && scripts/fuzz

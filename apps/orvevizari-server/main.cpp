@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "module/version.h"
 #include "platform/loader/reference_host.h"
 #include "platform/qnserver/server_factory.h"
 #include "platform/remote/address.h"
@@ -32,6 +33,7 @@ void Log(const std::string& line) {
 
 int main(int argc, char** argv) {
     CLI::App app{"orvevizari-server - the simulated plate reader as an instrument server"};
+    app.set_version_flag("--version", "orvevizari-server " + module::VersionText());
     remote::ServeOptions serve;
     serve.address = remote::DefaultAddress();
     double speed = 1.0;
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
         if (!plate.empty()) instrument.GetHardware().SetPlate(qnserver::PlateModel::Load(plate));
         serial.Serve(simulator);
         remote::InstrumentService service(serial, serve, Log);
-        Log(fmt::format("listening on {}{}, speed {}", service.Address(),
+        Log(fmt::format("{} listening on {}{}, speed {}", module::VersionText(), service.Address(),
                         serve.certFile.empty() ? "" : " (TLS)", speed));
         int signal = 0;
         sigwait(&stop, &signal);

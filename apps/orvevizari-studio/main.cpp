@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "host/error.h"
+#include "module/version.h"
 #include "platform/loader/component_loader.h"
 #include "platform/qt/stop_signals.h"
 #include "platform/qt/studio_window.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     qtview::StudioOptions options;
     std::string method, screenshot;
     int demoSamples = 0;
+    cli.set_version_flag("--version", "orvevizari-studio " + module::VersionText());
     cli.add_option("--library", options.library, "component library to load")
         ->capture_default_str();
     cli.add_option("--catalogue", options.catalogue, "text catalogue (JSON)")

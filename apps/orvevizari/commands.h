@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/error.h"
+#include "platform/loader/install_layout.h"
 #include "platform/remote/errors.h"
 #include "platform/remote/remote_factory.h"
 

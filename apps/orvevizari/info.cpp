@@ -17,6 +17,10 @@ int Info(const Common& common) {
         auto host = std::make_shared<loader::ReferenceHost>(options);
         auto control = lib->CreateControl(host);
         std::cout << "library: " << lib->Path() << "\n";
+        std::cout << "version: " << lib->Version() << "\n";
+        std::cout << "catalogue: " << (common.catalogue.empty() ? "(none)" : common.catalogue)
+                  << "\n";
+        std::cout << "examples: " << loader::ExamplesFolder() << "\n";
         auto pages = control->AvailPages();
         std::cout << "pages:\n";
         for (std::int32_t i = 1; i <= pages->Count(); ++i)

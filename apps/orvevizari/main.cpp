@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "module/version.h"
 
 int main(int argc, char** argv) {
     // A reader of our output that went away (a closed terminal's pipe) must
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"orvevizari - well-plate reader acquisition from the command line"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "orvevizari " + module::VersionText());
     app.fallthrough();  // the options below may follow the command too
     cli::Common common;
     app.add_option("--library", common.library, "component library to load")->capture_default_str();

@@ -51,13 +51,17 @@ std::vector<RegistryEntry> ReadRegistry(const std::string& path) {
     for (std::string line; std::getline(in, line);) {
         ++lineNo;
         if (line.empty()) continue;
-        auto tab = line.find('\t');
-        if (tab == std::string::npos || tab == 0 || tab + 1 >= line.size() ||
-            line.find('\t', tab + 1) != std::string::npos) {
-            Fail(fmt::format("{}:{}: expected 'class name<TAB>library path', found '{}'", path,
-                             lineNo, line));
+        const auto tab = line.find('\t');
+        const auto tab2 = tab == std::string::npos ? tab : line.find('\t', tab + 1);
+        const auto pathEnd = tab2 == std::string::npos ? line.size() : tab2;
+        if (tab == std::string::npos || tab == 0 || tab + 1 >= pathEnd ||
+            (tab2 != std::string::npos && line.find('\t', tab2 + 1) != std::string::npos)) {
+            Fail(fmt::format(
+                "{}:{}: expected 'class name<TAB>library path[<TAB>version]', found '{}'", path,
+                lineNo, line));
         }
-        entries.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        entries.push_back({line.substr(0, tab), line.substr(tab + 1, pathEnd - tab - 1),
+                           tab2 == std::string::npos ? std::string() : line.substr(tab2 + 1)});
     }
     return entries;
 }
@@ -81,6 +85,7 @@ std::shared_ptr<ComponentLibrary> ComponentLibrary::Open(const std::string& path
     lib->unregister_ = Symbol<OrveDllUnregisterServer>(lib->handle_, "DllUnregisterServer", path);
     lib->getClassObject_ = Symbol<OrveDllGetClassObject>(lib->handle_, "DllGetClassObject", path);
     lib->canUnloadNow_ = Symbol<OrveDllCanUnloadNow>(lib->handle_, "DllCanUnloadNow", path);
+    lib->getVersion_ = reinterpret_cast<OrveDllGetVersion>(::dlsym(lib->handle_, "DllGetVersion"));
     return lib;
 }
 
@@ -127,6 +132,15 @@ std::int32_t ComponentLibrary::Unregister() {
 }
 std::int32_t ComponentLibrary::CanUnloadNow() {
     return canUnloadNow_();
+}
+
+std::string ComponentLibrary::Version() const {
+    const char* version = nullptr;
+    const char* commit = nullptr;
+    if (!getVersion_ || getVersion_(&version, &commit) != host::kSOk || !version || !*version)
+        return "unknown";
+    if (!commit || !*commit) return version;
+    return fmt::format("{} (commit {})", version, commit);
 }
 
 }  // namespace loader

@@ -1,6 +1,7 @@
 #pragma once
 // Finds and loads component libraries. The registry is a plain text file, one
-// class per line: class name, a tab, the library path. Its folder is
+// class per line: class name, a tab, the library path, and from libraries that
+// tell it a tab and their version. Its folder is
 // ORVE_REGISTRY_DIR, else $XDG_DATA_HOME/orvevizari, else ~/.local/share/orvevizari.
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@ namespace loader {
 struct RegistryEntry {
     std::string className;
     std::string libraryPath;
+    std::string version;  // "" in entries written by libraries that do not tell it
 };
 
 // The program's data folder: ORVE_REGISTRY_DIR, else $XDG_DATA_HOME/orvevizari,
@@ -46,6 +48,9 @@ class ComponentLibrary {
     // The library's own answer: 0 when it may be unloaded.
     std::int32_t CanUnloadNow();
     const std::string& Path() const { return path_; }
+    // "1.0.0 (commit 0123456789ab)" from the library's optional version export;
+    // "unknown" for a library without it.
+    std::string Version() const;
     // True when the destructor unloaded the library (it does so only when allowed).
     static bool LastCloseUnloaded();
 
@@ -57,6 +62,7 @@ class ComponentLibrary {
     OrveDllUnregisterServer unregister_ = nullptr;
     OrveDllGetClassObject getClassObject_ = nullptr;
     OrveDllCanUnloadNow canUnloadNow_ = nullptr;
+    OrveDllGetVersion getVersion_ = nullptr;
 };
 
 }  // namespace loader

@@ -14,7 +14,7 @@ namespace loader {
 
 struct SessionOptions {
     HostOptions host;
-    std::string library = ORVE_DEFAULT_LIBRARY;
+    std::string library = DefaultLibraryPath();
     bool autoClearResults = true;  // the user's "AutoClearResults" setting
     bool createRight = true;       // the user's "Create" right on "CProcess"
 };
@@ -37,6 +37,8 @@ class HostSession {
     host::IUCVIZari& Control() { return *control_; }
     host::Form& Page() { return control_->Surface(); }
     std::shared_ptr<host::InstrumentInfo> Info() { return info_; }
+    // The loaded module's version, as ComponentLibrary::Version tells it.
+    std::string ModuleVersion() const { return library_->Version(); }
 
     // Raises host::Error("<step> failed: <message> (error N)") for a non-zero status.
     void Require(host::Status status, const std::string& step);

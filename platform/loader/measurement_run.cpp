@@ -297,6 +297,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
     inner->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
     inner->SetRunInfo("startTime", startedAt);
+    inner->SetRunInfo("version", session.ModuleVersion());
     inner->SetRunInfo("user", AsUtf8(UserName()));
     inner->SetRunInfo("methodFile", AsUtf8(o.methodPath));
     inner->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));

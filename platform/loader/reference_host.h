@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/loader/install_layout.h"
 #include "platform/loader/routed_instruments.h"
 #include "platform/loader/timed_instruments.h"
 #include "platform/remote/remote_factory.h"
@@ -28,7 +29,7 @@ class ServerFactory;
 namespace loader {
 
 struct HostOptions {
-    std::string cataloguePath = ORVE_DEFAULT_CATALOGUE;  // empty: no catalogue (defaults only)
+    std::string cataloguePath = DefaultCataloguePath();  // empty: no catalogue (defaults only)
     bool realtime = false;                               // real clock instead of the virtual one
     double speed = 1.0;  // the real clock's speed: physical times divided by it (demos, tests)
     std::ostream* progressOut = nullptr;  // progress and messages; nullptr: silent

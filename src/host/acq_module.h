@@ -90,4 +90,7 @@ using OrveDllRegisterServer = std::int32_t (*)();
 using OrveDllUnregisterServer = std::int32_t (*)();
 using OrveDllGetClassObject = std::int32_t (*)(const char* className, host::ClassFactory** factory);
 using OrveDllCanUnloadNow = std::int32_t (*)();
+// Optional: the module's version ("1.0.0") and the commit it was built from
+// ("" when unknown); both stay valid while the library is loaded.
+using OrveDllGetVersion = std::int32_t (*)(const char** version, const char** commit);
 }

@@ -12,13 +12,14 @@
 
 #include "host/acq_module.h"
 #include "module/class_factory.h"
+#include "module/version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The registry: one class per line, class name, tab, library path. Its folder
-// comes from ORVE_REGISTRY_DIR, else the user's data directory.
+// The registry: one class per line, class name, tab, library path, tab,
+// version. Its folder comes from ORVE_REGISTRY_DIR, else the user's data directory.
 fs::path RegistryFile() {
     if (const char* dir = std::getenv("ORVE_REGISTRY_DIR"); dir && *dir)
         return fs::path(dir) / "registry.txt";
@@ -29,12 +30,16 @@ fs::path RegistryFile() {
            "registry.txt";
 }
 
+// The path the library was loaded by, made absolute. Only its folder is
+// resolved: the name stays the one the host opened (ORVEVIZari.so, not the
+// versioned file it links to), so the entry survives an update of the library.
 std::string LibraryPath() {
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&LibraryPath), &info) == 0 || !info.dli_fname) return {};
+    fs::path loaded(info.dli_fname);
     std::error_code ec;
-    auto p = fs::canonical(info.dli_fname, ec);
-    return ec ? std::string(info.dli_fname) : p.string();
+    auto folder = fs::canonical(fs::absolute(loaded).parent_path(), ec);
+    return ec ? loaded.string() : (folder / loaded.filename()).string();
 }
 
 // Keeps every line that does not register our class, then adds ours when asked.
@@ -54,7 +59,8 @@ std::int32_t RewriteRegistry(bool add) {
     if (add) {
         std::string path = LibraryPath();
         if (path.empty()) return host::kEFail;
-        lines.push_back(std::string(module::kClassName) + "\t" + path);
+        lines.push_back(std::string(module::kClassName) + "\t" + path + "\t" +
+                        module::VersionText());
     }
     std::ostringstream out;
     for (const auto& l : lines) out << l << '\n';
@@ -107,6 +113,16 @@ __attribute__((visibility("default"))) std::int32_t DllGetClassObject(
     } catch (...) {
         return host::kEFail;
     }
+}
+
+// Not one of the four exports every host relies on: a host that finds it can
+// tell which build of the module it loaded.
+__attribute__((visibility("default"))) std::int32_t DllGetVersion(const char** version,
+                                                                  const char** commit) {
+    if (!version || !commit) return host::kEPointer;
+    *version = module::Version();
+    *commit = module::Commit();
+    return host::kSOk;
 }
 
 __attribute__((visibility("default"))) std::int32_t DllCanUnloadNow() {

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "host/error.h"
+#include "module/version.h"
 #include "platform/loader/reference_host.h"
 
 namespace fs = std::filesystem;
@@ -57,6 +58,10 @@ TEST_F(LoaderTest, RegisterWritesOneLineAndUnregisterRemovesIt) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].className, "UCVIZari");
     EXPECT_EQ(fs::canonical(entries[0].libraryPath), fs::canonical(kLibrary));
+    // The name the library was opened by, not the versioned file it links to.
+    EXPECT_EQ(fs::path(entries[0].libraryPath).filename(), fs::path(kLibrary).filename());
+    EXPECT_EQ(entries[0].version, module::VersionText());
+    EXPECT_EQ(lib->Version(), module::VersionText());
     EXPECT_EQ(loader::FindRegisteredLibrary("ucvizari", loader::RegistryFilePath()),
               entries[0].libraryPath);
     ASSERT_EQ(lib->Unregister(), host::kSOk);
@@ -80,4 +85,19 @@ TEST_F(LoaderTest, BadInputGetsClearErrors) {
     } catch (const host::Error& e) {
         EXPECT_NE(e.Text().find(":1:"), std::string::npos);
     }
+    // Entries without a version (older libraries) still read; a fourth field does not.
+    std::ofstream(dir_ / "registry.txt") << "A\t/a.so\nB\t/b.so\t1.0.0\nC\t/c.so\t1\tx\n";
+    try {
+        loader::ReadRegistry(loader::RegistryFilePath());
+        FAIL();
+    } catch (const host::Error& e) {
+        EXPECT_NE(e.Text().find(":3:"), std::string::npos);
+    }
+    std::ofstream(dir_ / "registry.txt") << "A\t/a.so\nB\t/b.so\t1.0.0\n";
+    auto entries = loader::ReadRegistry(loader::RegistryFilePath());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].libraryPath, "/a.so");
+    EXPECT_EQ(entries[0].version, "");
+    EXPECT_EQ(entries[1].libraryPath, "/b.so");
+    EXPECT_EQ(entries[1].version, "1.0.0");
 }
