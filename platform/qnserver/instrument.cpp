@@ -291,11 +291,24 @@ void Instrument::WriteInstInfo(host::DataPacket& packet) const {
     };
     host::ParamDef wells = text("Wells", "Plate Wells");
     wells.dataType = host::kTypeNumber;
+    // The stage travel, as a range in mm, so that a host can check positions
+    // before anything moves.
+    auto travel = [](const char* id, const char* name, double from, double to) {
+        host::ParamDef d;
+        d.id = id;
+        d.name = d.caption = name;
+        d.dataType = host::kTypeNumber;
+        d.unit = "mm";
+        d.range = fmt::format("{}..{}", from, to);
+        return std::pair{d, host::Variant(to - from)};
+    };
     WriteParamSet(packet, {
                               {text("InstType", "Instrument Type"), host::Variant("ORVE")},
                               {text("InstSerial", "Serial Number"), host::Variant("QN-SIM-0001")},
                               {text("Firmware", "Firmware Version"), host::Variant("1.0.0")},
                               {wells, host::Variant(hardware_.Plate().Wells())},
+                              travel("StageX", "Stage travel X", kStageMinX, kStageMaxX),
+                              travel("StageY", "Stage travel Y", kStageMinY, kStageMaxY),
                           });
 }
 
