@@ -162,6 +162,7 @@ std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
     if (!failure.empty()) return Fail(failure);
     const int filter = filters.indexOf(dialog.selectedNameFilter());
     if (filter >= 0) request.filterIndex = static_cast<std::uint32_t>(filter + 1);
+    lastChoice_ = S(chosen.front());
     return 1;
 }
 

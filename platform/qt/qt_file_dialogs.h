@@ -44,6 +44,10 @@ class QtFileDialogs final : public host::FileDialogs {
 
     // Why the last dialog failed; empty after a choice or a cancel.
     const std::string& LastFailure() const { return lastFailure_; }
+    // The path the person chose last, for a host that confirms the save;
+    // empty after ForgetLastChoice until the next choice.
+    const std::string& LastChoice() const { return lastChoice_; }
+    void ForgetLastChoice() { lastChoice_.clear(); }
 
   private:
     std::int32_t Show(host::OpenFileNameA& request);
@@ -51,6 +55,7 @@ class QtFileDialogs final : public host::FileDialogs {
 
     WindowRegistry& windows_;
     std::string lastFailure_;
+    std::string lastChoice_;
 };
 
 }  // namespace qtview

@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "platform/qt/catalogue_texts.h"
 #include "platform/qt/view_support.h"
 
 namespace qtview {
@@ -16,12 +17,13 @@ std::string ClockText(double seconds) {
 }
 
 RunProgress::RunProgress(QLabel* label, std::shared_ptr<host::KVSpread> results, host::Clock& clock,
-                         std::string instrument, QObject* parent)
+                         std::string instrument, QObject* parent, const host::TextCatalog* texts)
     : QObject(parent),
       label_(label),
       results_(std::move(results)),
       clock_(clock),
-      instrument_(std::move(instrument)) {
+      instrument_(std::move(instrument)),
+      texts_(texts) {
     results_->OnStateChanged([self = QPointer<RunProgress>(this)] {
         if (self) self->Follow();
     });
@@ -66,16 +68,17 @@ void RunProgress::Follow() noexcept {
 }
 
 std::string RunProgress::Text() const {
-    if (!running_) return instrument_ + ", ready";
-    if (sample_ == 0) return instrument_ + ", measuring";
+    if (!running_) return Say(texts_, "{}, ready", instrument_);
+    if (sample_ == 0) return Say(texts_, "{}, measuring", instrument_);
     const double elapsed = clock_.Now() - start_;
     const int done = (sample_ - 1) * positions_ + position_;
     const int total = samples_ * positions_;
     const std::string remaining =
         done > 0 ? ClockText(elapsed / done * (total - done)) : std::string("estimating");
-    return fmt::format(
-        "{}, measuring: sample {} of {}, position {} of {}, elapsed {}, remaining {}", instrument_,
-        sample_, samples_, position_, positions_, ClockText(elapsed), remaining);
+    return Say(texts_,
+               "{}, measuring: sample {} of {}, position {} of {}, elapsed {}, remaining {}",
+               instrument_, sample_, samples_, position_, positions_, ClockText(elapsed),
+               done > 0 ? remaining : qtview::Text(texts_, remaining));
 }
 
 void RunProgress::Show() noexcept {

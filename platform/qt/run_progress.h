@@ -20,9 +20,11 @@ class RunProgress final : public QObject {
     Q_OBJECT
 
   public:
-    // instrument names the instrument ("Instrument: ORVE QN-SIM-0001 (simulated)").
+    // instrument names the instrument ("Instrument: ORVE QN-SIM-0001 (simulated)");
+    // texts (may be null) gives the line in the catalogue's language.
     RunProgress(QLabel* label, std::shared_ptr<host::KVSpread> results, host::Clock& clock,
-                std::string instrument, QObject* parent = nullptr);
+                std::string instrument, QObject* parent = nullptr,
+                const host::TextCatalog* texts = nullptr);
 
     void Start(int samples, int positions);
     void Stop() noexcept;  // called while a run unwinds
@@ -36,6 +38,7 @@ class RunProgress final : public QObject {
     std::shared_ptr<host::KVSpread> results_;
     host::Clock& clock_;
     std::string instrument_;
+    const host::TextCatalog* texts_;
     bool running_ = false;
     int samples_ = 0, positions_ = 0;
     int sample_ = 0, position_ = 0, rows_ = 0;
