@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     // not end a run before the reader is parked and the data saved: writes
     // then fail quietly instead.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit (or a full disk) is a failed write the run reports
+    // and stops on, not the end of the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"orvevizari - well-plate reader acquisition from the command line"};
     app.require_subcommand(1);
     app.fallthrough();  // the options below may follow the command too

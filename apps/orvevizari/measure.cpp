@@ -1,5 +1,9 @@
-// orvevizari measure METHOD.json | results show ACQDATA.json
+// orvevizari measure METHOD.json | results show ACQDATA.json | results recover JOURNAL
+#include <unistd.h>
+
+#include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -7,7 +11,10 @@
 #include "commands.h"
 #include "host/error.h"
 #include "platform/kvbase/progress.h"
+#include "platform/kvdova/acq_data_file.h"
+#include "platform/loader/component_loader.h"
 #include "platform/loader/measurement_run.h"
+#include "platform/loader/run_journal.h"
 
 namespace cli {
 namespace {
@@ -21,18 +28,23 @@ struct MeasureArgs {
     bool noAutoClear = false;
     std::string out, data, transcript, plate;
     std::vector<std::string> faults;
-    bool realtime = false, quiet = false, overwrite = false;
-    std::string storedData;
+    bool realtime = false, quiet = false, overwrite = false, failOnOverflow = false;
+    int cycles = 1;
+    double interval = 0.0;
+    double speed = 1.0;
+    std::string storedData, journal;
 } gArgs;
 
 CLI::App* gMeasure = nullptr;
 CLI::App* gShow = nullptr;
+CLI::App* gRecover = nullptr;
 
 loader::SessionOptions Session(const Common& common) {
     loader::SessionOptions s;
     s.library = common.library;
     s.host.cataloguePath = common.catalogue;
     s.host.realtime = gArgs.realtime;
+    s.host.speed = gArgs.speed;
     s.host.simFaults = gArgs.faults;
     s.host.transcriptPath = gArgs.transcript;
     s.host.platePath = gArgs.plate;
@@ -40,6 +52,30 @@ loader::SessionOptions Session(const Common& common) {
     s.host.server = common.server;
     s.autoClearResults = !gArgs.noAutoClear;
     return s;
+}
+
+// What the run says out loud after it: overflowed readings, commands the
+// instrument refused, cycles that started late. Warnings go to standard error.
+void Warn(const loader::RunReport& report) {
+    for (const auto& w : report.warnings) std::cerr << "orvevizari: warning: " << w << "\n";
+    for (const auto& f : report.failedCommands) {
+        std::cerr << fmt::format("orvevizari: warning: the instrument refused \"{}\"{}\n",
+                                 f.command, f.reply.empty() ? "" : ": " + f.reply);
+    }
+    if (!report.overflows.empty()) {
+        std::string which;
+        for (std::size_t i = 0; i < report.overflows.size() && i < 20; ++i) {
+            const auto& o = report.overflows[i];
+            which += fmt::format("{}{} position {}{}", i ? ", " : "", o.sample, o.position,
+                                 o.well.empty() ? "" : " (" + o.well + ")");
+        }
+        if (report.overflows.size() > 20)
+            which += fmt::format(" and {} more", report.overflows.size() - 20);
+        std::cerr << fmt::format(
+            "orvevizari: warning: {} reading{} overflowed (the detector was saturated; the value "
+            "is the detector's limit, not the sample's): {}\n",
+            report.overflows.size(), report.overflows.size() == 1 ? "" : "s", which);
+    }
 }
 
 int Measure(const Common& common) {
@@ -55,40 +91,69 @@ int Measure(const Common& common) {
     run.dataId = gArgs.dataId;
     run.outPath = gArgs.out;
     run.dataPath = gArgs.data;
+    if (run.dataPath.empty())
+        run.runsFolder = (std::filesystem::path(loader::DataFolder()) / "runs").string();
+    run.transcriptPath = gArgs.transcript;
+    if (!gArgs.plate.empty()) run.inputPaths.push_back(gArgs.plate);
     run.overwrite = gArgs.overwrite;
     run.progress = !gArgs.quiet;
+    run.cycles = gArgs.cycles;
+    run.interval = gArgs.interval;
+    // The table goes to standard output when nothing else asks for it and
+    // the output is a file or a pipe; the summary then goes to standard error.
+    const bool tableToStdout = run.outPath.empty() && !gArgs.quiet && !::isatty(1);
+    std::ostream& summary = tableToStdout ? std::cerr : std::cout;
     loader::RunReport report;
+    std::string table;
     try {
+        // Outputs in the way are refused before the host writes its transcript.
+        loader::CheckRunFiles(run);
         loader::HostSession session(Session(common));
         kvbase::ConsoleProgress::InstallStopSignalHandlers();
         report = loader::RunMeasurement(session, run, std::cerr);
         kvbase::ConsoleProgress::RemoveStopSignalHandlers();
+        if (tableToStdout) table = loader::ResultTableText(session);
     } catch (const host::Error& e) {
         kvbase::ConsoleProgress::RemoveStopSignalHandlers();
         std::cerr << "orvevizari: " << e.Text() << "\n";
         return ExitFor(e);
     }
-    std::cout << fmt::format("{} of {} samples measured; instrument time {:.1f} s\n",
-                             report.samplesMeasured, run.sampleIds.size(),
-                             report.instrumentSeconds);
+    std::cout << table << std::flush;
+    const std::size_t total = run.sampleIds.size() * static_cast<std::size_t>(run.cycles);
+    summary << fmt::format(
+        "{} of {} samples measured{}; instrument time {:.1f} s\n", report.samplesMeasured, total,
+        run.cycles > 1 ? fmt::format(" in {} of {} cycles", report.cyclesDone, run.cycles) : "",
+        report.instrumentSeconds);
     if (!run.outPath.empty()) {
-        const std::string table = loader::ResultTableFile(run.outPath);
-        std::cout << (report.tableSaved
-                          ? "result table: " + table
-                          : "result table NOT saved: " + table + ": " + report.tableError)
-                  << "\n";
+        const std::string file = loader::ResultTableFile(run.outPath);
+        summary << (report.tableSaved
+                        ? "result table: " + file
+                        : "result table NOT saved: " + file + ": " + report.tableError)
+                << "\n";
     }
-    if (!run.dataPath.empty()) {
-        std::cout << (report.dataSaved ? "acquisition data: " + run.dataPath
-                                       : "acquisition data NOT saved: " + run.dataPath)
-                  << "\n";
+    if (!report.dataPath.empty()) {
+        summary << (report.dataSaved
+                        ? "acquisition data: " + report.dataPath
+                        : "acquisition data NOT saved: " + report.dataPath +
+                              (report.dataError.empty() ? "" : ": " + report.dataError))
+                << "\n";
     }
+    if (!report.journalPath.empty()) {
+        summary << "the run's journal keeps every reading: " << report.journalPath
+                << "\nrecover it with: orvevizari results recover " << report.journalPath << "\n";
+    }
+    Warn(report);
     switch (report.outcome) {
-        case loader::RunReport::Outcome::Completed:
-            return (run.outPath.empty() || report.tableSaved) &&
-                           (run.dataPath.empty() || report.dataSaved)
-                       ? kExitOk
-                       : kExitFailed;
+        case loader::RunReport::Outcome::Completed: {
+            const bool saved = (run.outPath.empty() || report.tableSaved) &&
+                               (report.dataPath.empty() || report.dataSaved);
+            if (!saved) return kExitFailed;
+            if (gArgs.failOnOverflow && !report.overflows.empty()) {
+                std::cerr << "orvevizari: --fail-on-overflow: the run had overflowed readings\n";
+                return kExitFailed;
+            }
+            return kExitOk;
+        }
         case loader::RunReport::Outcome::Aborted:
             if (report.stopSignal != 0 && report.stopSignal != SIGINT) {
                 std::cerr << "orvevizari: stopped by " << loader::StopSignalName(report.stopSignal)
@@ -105,8 +170,78 @@ int Measure(const Common& common) {
     return kExitFailed;
 }
 
+// Rebuilds the data of an interrupted run from its journal and saves them,
+// with the table, through the usual save path.
+int RecoverRun(const Common& common) {
+    try {
+        const std::string journal = gArgs.journal;
+        std::string dataPath = gArgs.data;
+        if (dataPath.empty()) {
+            const std::string suffix = ".journal";
+            dataPath =
+                journal.size() > suffix.size() &&
+                        journal.compare(journal.size() - suffix.size(), suffix.size(), suffix) == 0
+                    ? journal.substr(0, journal.size() - suffix.size())
+                    : journal + ".json";
+        }
+        loader::RunOptions files;
+        files.dataPath = dataPath;
+        files.outPath = gArgs.out;
+        files.overwrite = gArgs.overwrite;
+        files.journal = false;
+        files.inputPaths.push_back(journal);
+        // A reserved but empty data file (a run killed before it saved) is no
+        // earlier output: the recovery takes its place.
+        std::error_code ec;
+        if (std::filesystem::exists(dataPath, ec) && std::filesystem::file_size(dataPath, ec) == 0)
+            files.overwrite = true;
+        loader::CheckRunFiles(files);
+        const loader::RecoveredRun recovered = loader::RecoverJournal(journal);
+        if (recovered.tornLastLine) {
+            std::cerr << "orvevizari: warning: the journal's last line was cut short when the run "
+                         "was killed; it was dropped\n";
+        }
+        kvdova::SaveAcqData(*recovered.data, dataPath);
+        std::cout << fmt::format("recovered {} reading{} of {} sample{} ({}): {}\n",
+                                 recovered.readings, recovered.readings == 1 ? "" : "s",
+                                 recovered.data->ItemCount(host::ItemGroup::Type1) +
+                                     recovered.data->ItemCount(host::ItemGroup::Other),
+                                 recovered.data->ItemCount(host::ItemGroup::Type1) +
+                                             recovered.data->ItemCount(host::ItemGroup::Other) ==
+                                         1
+                                     ? ""
+                                     : "s",
+                                 recovered.data->RunInfo().at("outcome"), dataPath);
+        if (!gArgs.out.empty()) {
+            loader::HostSession session(Session(common));
+            loader::ShowStoredResults(session, dataPath);
+            std::string why;
+            if (!loader::SaveResultTable(session, gArgs.out, files.overwrite, &why)) {
+                std::cerr << "orvevizari: the result table was not saved to "
+                          << loader::ResultTableFile(gArgs.out) << ": " << why << "\n";
+                return kExitFailed;
+            }
+            std::cout << "result table: " << loader::ResultTableFile(gArgs.out) << "\n";
+        }
+        std::cout << "the journal " << journal
+                  << " is kept; remove it once the recovered data are checked\n";
+        return kExitOk;
+    } catch (const host::Error& e) {
+        std::cerr << "orvevizari: " << e.Text() << "\n";
+        return kExitBadInput;
+    }
+}
+
 int ShowResults(const Common& common) {
     try {
+        if (!gArgs.out.empty()) {
+            loader::RunOptions files;  // the table is checked as a run's output
+            files.outPath = gArgs.out;
+            files.overwrite = gArgs.overwrite;
+            files.journal = false;
+            files.inputPaths.push_back(gArgs.storedData);
+            loader::CheckRunFiles(files);
+        }
         loader::HostSession session(Session(common));
         loader::ShowStoredResults(session, gArgs.storedData);
         if (gArgs.out.empty()) {
@@ -155,7 +290,27 @@ void AddMeasureCommands(CLI::App& app, Common&) {
         ->check(CLI::ExistingFile);
     gMeasure->add_flag("--realtime", a.realtime,
                        "wait in real time instead of on the virtual clock");
+    gMeasure
+        ->add_option("--speed", a.speed,
+                     "with --realtime: divide every physical time by N (demos and tests)")
+        ->check(CLI::PositiveNumber);
     gMeasure->add_flag("--quiet", a.quiet, "no progress output");
+    gMeasure->add_flag("--fail-on-overflow", a.failOnOverflow,
+                       "exit 1 when a reading overflowed (the detector was saturated)");
+    gMeasure->add_option("--cycles", a.cycles, "measure the sample list N times (kinetics)")
+        ->check(CLI::Range(1, 1000000));
+    gMeasure
+        ->add_option("--interval", a.interval,
+                     "seconds from the start of one cycle to the start of the next")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                double v = 0.0;
+                if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
+                    return "'" + text + "' is not a number of seconds";
+                if (v < 0) return "'" + text + "' is negative: give 0 seconds or more";
+                return {};
+            },
+            "SECONDS>=0"));
 
     auto* results = app.add_subcommand("results", "stored acquisition data");
     results->require_subcommand(1);
@@ -168,11 +323,21 @@ void AddMeasureCommands(CLI::App& app, Common&) {
     gShow->add_flag("--overwrite", a.overwrite, "replace an existing file");
     gShow->add_flag("--no-auto-clear", a.noAutoClear, "prefix sample IDs with the data's text");
     gShow->add_flag("--quiet", a.quiet, "no progress output");
+
+    gRecover = results->add_subcommand(
+        "recover", "rebuild the data of an interrupted run from its journal and save them");
+    gRecover->add_option("journal", a.journal, "the run's journal (<data>.journal)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    gRecover->add_option("--data", a.data, "save the data here (default: the journal's data file)");
+    gRecover->add_option("--out", a.out, "save the result table here too");
+    gRecover->add_flag("--overwrite", a.overwrite, "replace existing output files");
 }
 
 int RunMeasureCommands(CLI::App&, const Common& common) {
     if (gMeasure && gMeasure->parsed()) return Measure(common);
     if (gShow && gShow->parsed()) return ShowResults(common);
+    if (gRecover && gRecover->parsed()) return RecoverRun(common);
     return -1;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/controls/context_menu.h"
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/host_session.h"
+#include "platform/loader/measurement_run.h"
 #include "platform/loader/method_check.h"
 #include "platform/loader/page_typing.h"
 #include "platform/plates/plate_format.h"
@@ -35,6 +36,7 @@ struct NewArgs {
     int plate = 0;
     std::optional<double> ex, em;
     std::string intTime, exSlit, emSlit, gain, autoLamp, lumMode, name;
+    bool overwrite = false;
 } gNew;
 
 std::string gShowFile;
@@ -178,6 +180,11 @@ loader::SessionOptions Session(const Common& common) {
 
 int New(const Common& common) {
     // Everything a person could have mistyped is checked before the module starts.
+    try {
+        loader::CheckOutputFile(gNew.out, "method file", gNew.overwrite);
+    } catch (const host::Error& e) {
+        BadInput(e.Text());
+    }
     std::vector<Position> positions;
     if (gNew.positions) positions = ParsePositions(*gNew.positions);
     if (gNew.plate != 0)
@@ -289,6 +296,7 @@ void AddMethodCommands(CLI::App& app, Common&) {
     gNewCmd = method->add_subcommand(
         "new", "build a method on the module's page and save it as a method file");
     gNewCmd->add_option("-o,--output", gNew.out, "method file to write (JSON)")->required();
+    gNewCmd->add_flag("--overwrite", gNew.overwrite, "replace an existing method file");
     auto* pos = gNewCmd->add_option("--positions", gNew.positions,
                                     "reader positions \"x,y,ex,em;x,y,ex,em;...\"");
     auto* plate =

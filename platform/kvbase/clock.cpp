@@ -27,14 +27,21 @@ void VirtualClock::Sleep(double seconds) {
     now_ += seconds;
 }
 
-RealClock::RealClock() : start_(std::chrono::steady_clock::now()) {}
+RealClock::RealClock(double speed) : start_(std::chrono::steady_clock::now()), speed_(speed) {
+    if (!std::isfinite(speed) || speed <= 0.0) {
+        throw host::Error(kErrArgument,
+                          fmt::format("a clock speed of {} is not a number above 0", speed));
+    }
+}
 
 double RealClock::Now() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    return speed_ *
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
 void RealClock::Sleep(double seconds) {
     CheckDuration(seconds);
+    seconds /= speed_;
     // In slices of a day: a huge duration converted to nanoseconds at once would overflow.
     constexpr double kSlice = 86400.0;
     while (seconds > 0.0) {

@@ -20,14 +20,18 @@ class VirtualClock : public host::Clock {
 };
 
 // Wall time from a steady clock; Sleep blocks the calling thread.
+// A speed above 1 makes every physical time shorter (demos and tests of real
+// processes): the clock's seconds pass that many times faster than the wall's.
 class RealClock : public host::Clock {
   public:
-    RealClock();
+    // Raises host::Error for a speed that is not a finite number above 0.
+    explicit RealClock(double speed = 1.0);
     double Now() const override;
     void Sleep(double seconds) override;
 
   private:
     std::chrono::steady_clock::time_point start_;
+    double speed_;
 };
 
 }  // namespace kvbase

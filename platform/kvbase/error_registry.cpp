@@ -55,6 +55,7 @@ void ErrorRegistry::Check(host::Status status, const std::string& /*filter*/) co
 void ErrorRegistry::NoteRaised(host::Status number, const std::string& text) {
     if (number == 0 || text.empty()) return;
     raised_[number] = text;
+    lastRaised_ = text;
 }
 
 std::string ErrorRegistry::CheckText(host::Status number) const {
@@ -83,7 +84,15 @@ std::string ErrorRegistry::MessageText(host::Status number) const {
 
 void ErrorRegistry::ReportFailedCommand(const std::string& command) {
     if (failed_.size() >= kFailedCommandLimit) failed_.erase(failed_.begin());
-    failed_.push_back(command);
+    failed_.push_back({command, lastRaised_});
+    lastRaised_.clear();
+}
+
+std::vector<std::string> ErrorRegistry::FailedCommands() const {
+    std::vector<std::string> commands;
+    commands.reserve(failed_.size());
+    for (const auto& f : failed_) commands.push_back(f.command);
+    return commands;
 }
 
 std::int32_t ErrorRegistry::Find(const std::string& section, const std::string& key) const {

@@ -49,9 +49,16 @@ class ErrorRegistry : public host::ErrorService {
     // reply's message, else the registered message, for a registered status; a short
     // text for the platform's own numbers; otherwise a generic text with the number.
     std::string MessageText(host::Status number) const override;
-    // Keeps the latest kFailedCommandLimit commands, oldest first.
+    // Keeps the latest kFailedCommandLimit commands, oldest first, each with
+    // the text of the error last raised before it was reported (the proxy
+    // reports a command right after its failure was raised and trapped).
     void ReportFailedCommand(const std::string& command) override;
-    std::vector<std::string> FailedCommands() const override { return failed_; }
+    std::vector<std::string> FailedCommands() const override;
+    struct FailedCommand {
+        std::string command;
+        std::string reply;  // what the failure said; empty when nothing was raised
+    };
+    const std::vector<FailedCommand>& FailedCommandReplies() const { return failed_; }
     std::vector<Entry> Entries() const override { return entries_; }
 
     static constexpr std::size_t kFailedCommandLimit = 1000;
@@ -65,7 +72,8 @@ class ErrorRegistry : public host::ErrorService {
                      bool flag);
 
     std::vector<Entry> entries_;
-    std::vector<std::string> failed_;
+    std::vector<FailedCommand> failed_;
+    std::string lastRaised_;
     // The message Check raises a status with: the latest reply's, else the registered one.
     std::string CheckText(host::Status number) const;
 

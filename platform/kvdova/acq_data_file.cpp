@@ -51,8 +51,7 @@ json AcqDocument(const host::AcqData& data, const std::string& source) {
     }
     doc["items"] = {{"type1", ItemsToJson(data, host::ItemGroup::Type1)},
                     {"other", ItemsToJson(data, host::ItemGroup::Other)}};
-    doc["runInfo"] = json::object();
-    for (const auto& [key, value] : data.RunInfo()) doc["runInfo"][key] = value;
+    doc["runInfo"] = RunInfoToJson(data.RunInfo());
     return doc;
 }
 
@@ -111,19 +110,84 @@ std::shared_ptr<AcqData> ReadAcqData(const json& doc, const std::string& source)
     ReadItems(items.Member("type1"), *d, host::ItemGroup::Type1);
     ReadItems(items.Member("other"), *d, host::ItemGroup::Other);
 
-    const JsonField runInfo = root.Member("runInfo");
-    if (!runInfo.Json().is_object()) runInfo.Fail("expected an object");
-    for (const auto& [key, value] : runInfo.Json().items()) {
-        const JsonField entry = runInfo.Member(key);
-        for (const auto& [held, v] : d->RunInfo()) {
-            if (host::IEquals(held, key)) entry.Fail(fmt::format("repeats the key '{}'", held));
-        }
-        entry.Guard([&, &k = key] { d->SetRunInfo(k, entry.Text()); });
-    }
+    RunInfoFromJson(root.Member("runInfo"), *d);
     return d;
 }
 
 }  // namespace
+
+namespace {
+
+bool IsStructured(const std::string& key) {
+    static const char* const kKeys[] = {"method",          "sampleIds",        "instrumentSeconds",
+                                        "failedCommands",  "overflowReadings", "overflowCount",
+                                        "samplesMeasured", "cyclesAsked",      "cyclesDone",
+                                        "intervalAsked",   "intervalAchieved"};
+    for (const char* k : kKeys)
+        if (host::IEquals(key, k)) return true;
+    return false;
+}
+
+}  // namespace
+
+json RunInfoToJson(const std::map<std::string, std::string>& info) {
+    json out = json::object();
+    for (const auto& [key, value] : info) {
+        if (IsStructured(key)) {
+            // Text that is no JSON stays text rather than being lost.
+            json parsed = json::parse(value, nullptr, false);
+            if (!parsed.is_discarded()) {
+                out[key] = std::move(parsed);
+                continue;
+            }
+        }
+        out[key] = value;
+    }
+    return out;
+}
+
+void RunInfoFromJson(const JsonField& f, host::AcqData& data) {
+    if (!f.Json().is_object()) f.Fail("expected an object");
+    for (const auto& [key, value] : f.Json().items()) {
+        const JsonField entry = f.Member(key);
+        for (const auto& [held, v] : data.RunInfo()) {
+            if (host::IEquals(held, key)) entry.Fail(fmt::format("repeats the key '{}'", held));
+        }
+        std::string text;
+        if (!value.is_string()) {
+            // Only the structured keys hold other JSON; anything else is text.
+            text = IsStructured(key) ? value.dump() : entry.Text();
+        } else if (host::IEquals(key, "sampleIds")) {
+            // An older file: the IDs joined with ";".
+            json ids = json::array();
+            const std::string joined = value.get<std::string>();
+            std::size_t from = 0;
+            while (!joined.empty()) {
+                const auto semi = joined.find(';', from);
+                ids.push_back(joined.substr(from, semi - from));
+                if (semi == std::string::npos) break;
+                from = semi + 1;
+            }
+            text = ids.dump();
+        } else {
+            text = value.get<std::string>();
+        }
+        entry.Guard([&, &k = key] { data.SetRunInfo(k, text); });
+    }
+}
+
+std::vector<std::string> RunSampleIds(const std::map<std::string, std::string>& info) {
+    std::vector<std::string> ids;
+    for (const auto& [key, value] : info) {
+        if (!host::IEquals(key, "sampleIds")) continue;
+        json parsed = json::parse(value, nullptr, false);
+        if (parsed.is_array()) {
+            for (const auto& id : parsed)
+                if (id.is_string()) ids.push_back(id.get<std::string>());
+        }
+    }
+    return ids;
+}
 
 std::string AcqDataToJson(const host::AcqData& data, const std::string& source) {
     return DumpDocument(AcqDocument(data, source), source);

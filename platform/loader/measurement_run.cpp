@@ -1,37 +1,42 @@
 #include "platform/loader/measurement_run.h"
 
-#include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <cstring>
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
+#include <set>
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include "host/error.h"
-#include "platform/controls/file_dialogs.h"
 #include "platform/kvbase/atomic_file.h"
+#include "platform/kvbase/error_registry.h"
 #include "platform/kvbase/progress.h"
 #include "platform/kvbase/sha256.h"
 #include "platform/kvdova/acq_data_file.h"
 #include "platform/kvdova/documents.h"
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/method_check.h"
+#include "platform/loader/run_journal.h"
+#include "platform/plates/plate_format.h"
 
 namespace loader {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr host::Status kErrRun = 0x7FFF0A03;
+using nlohmann::json;
+
+constexpr host::Status kErrRunPlan = 0x7FFF0A05;
+constexpr auto kQuietLimit = std::chrono::seconds(10);  // the longest a log goes without a line
 
 [[noreturn]] void Refuse(const std::string& text) {
-    throw host::Error(kErrRun, text);
+    throw host::Error(kErrRunPlan, text);
 }
 
 std::string UtcNow(const char* format) {
@@ -43,323 +48,454 @@ std::string UtcNow(const char* format) {
     return buf;
 }
 
+// The person running: the environment's name, else the account's.
 std::string UserName() {
     if (const char* u = std::getenv("USER"); u && *u) return u;
     if (const char* u = std::getenv("LOGNAME"); u && *u) return u;
-    return "unknown";
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return pw->pw_name;
+    return fmt::format("uid {}", ::geteuid());
 }
 
 std::string Clock(double seconds) {
-    auto s = static_cast<long long>(seconds + 0.5);
+    auto s = static_cast<long long>(std::max(0.0, seconds) + 0.5);
     return fmt::format("{}:{:02}:{:02}", s / 3600, (s / 60) % 60, s % 60);
 }
 
-host::KVSpread& ResultGrid(HostSession& session) {
-    auto grid = host::As<host::KVSpread>(session.Page().Find("KVSResult"));
-    if (!grid) Refuse("the module's page has no result grid");
-    return *grid;
-}
-
-// The host's own view of a long run: sample k of N, position i of n, and the
-// instrument time, read from the acquisition data as results arrive.
+// The host's own view of a long run: cycle k of N, sample k of N, the position
+// reached, elapsed and remaining instrument time. A terminal gets one line
+// rewritten in place; a log gets a line at each sample's end and whenever ten
+// seconds of wall time have passed without one.
 class ProgressView {
   public:
     ProgressView(std::ostream& out, host::Clock& clock, host::AcqData& data, std::int32_t samples,
-                 std::int32_t positions, bool tty)
+                 std::int32_t positions, std::int32_t cycles, double interval, bool tty)
         : out_(out),
           clock_(clock),
           data_(data),
           samples_(samples),
           positions_(positions),
+          cycles_(cycles),
+          interval_(interval),
           tty_(tty),
-          start_(clock.Now()) {}
+          start_(clock.Now()),
+          lastLine_(std::chrono::steady_clock::now()) {}
 
-    void SetSample(std::int32_t k) { sample_ = k; }
-
-    // A terminal gets one line rewritten in place; a log gets a line per sample.
-    void Update() noexcept {
+    void StartSample(std::int32_t cycle, std::int32_t sample) {
+        cycle_ = cycle;
+        sample_ = sample;
+        doneAtSampleStart_ = data_.ResultCount();
+        Show(false);
+    }
+    void Update() noexcept { Show(false); }
+    void SampleEnd() noexcept { Show(true); }
+    void Waiting(double toNextCycle) noexcept {
         try {
-            if (sample_ < 1) return;
-            const std::int32_t done = data_.ResultCount();
-            if (done == lastDone_ && sample_ == lastSample_) return;
-            const bool newSample = sample_ != lastSample_;
-            lastDone_ = done;
-            lastSample_ = sample_;
-            const std::int32_t total = samples_ * positions_;
-            const std::int32_t position =
-                std::clamp(done - (sample_ - 1) * positions_, 0, positions_);
-            const double elapsed = clock_.Now() - start_;
-            const double remaining = done > 0 ? elapsed / done * (total - done) : 0.0;
-            std::string line =
-                fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample_,
-                            samples_, position, positions_, Clock(elapsed), Clock(remaining));
-            if (tty_) {
-                out_ << '\r' << line << "   " << std::flush;
-            } else if (newSample) {
-                out_ << line << '\n';
-            }
-        } catch (...) {  // the view never disturbs the run
+            const std::string line = fmt::format("cycle {} of {} done; the next starts in {}",
+                                                 cycle_, cycles_, Clock(toNextCycle));
+            Print(line, false);
+        } catch (...) {
         }
     }
     void Finish() {
-        if (tty_) out_ << '\n';
+        if (tty_ && printed_) out_ << '\n';
     }
 
   private:
+    void Show(bool sampleEnd) noexcept {
+        try {
+            if (sample_ < 1) return;
+            const std::int32_t done = data_.ResultCount();
+            const std::int32_t position = std::clamp(done - doneAtSampleStart_, 0, positions_);
+            const double elapsed = clock_.Now() - start_;
+            const std::int64_t total =
+                static_cast<std::int64_t>(cycles_) * samples_ * std::max(positions_, 1);
+            std::string remaining = "estimating";
+            if (done > 0) {
+                const double perReading = elapsed / done;
+                const std::int64_t leftInCycle =
+                    static_cast<std::int64_t>(cycle_) * samples_ * positions_ - done;
+                const double byRate = perReading * static_cast<double>(total - done);
+                const double byPlan = (cycles_ - cycle_) * interval_ + perReading * leftInCycle;
+                remaining = Clock(std::max(byRate, byPlan));
+            }
+            std::string line;
+            if (cycles_ > 1) line = fmt::format("cycle {} of {}, ", cycle_, cycles_);
+            line += fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}",
+                                sample_, samples_, position, positions_, Clock(elapsed), remaining);
+            Print(line, sampleEnd);
+        } catch (...) {  // the view never disturbs the run
+        }
+    }
+    void Print(const std::string& line, bool always) {
+        const auto now = std::chrono::steady_clock::now();
+        if (tty_) {
+            if (line == last_) return;
+            out_ << '\r' << line << "   " << std::flush;
+        } else {
+            if (!always && line == last_) return;
+            if (!always && !last_.empty() && now - lastLine_ < kQuietLimit) return;
+            out_ << line << '\n' << std::flush;
+        }
+        last_ = line;
+        lastLine_ = now;
+        printed_ = true;
+    }
+
     std::ostream& out_;
     host::Clock& clock_;
     host::AcqData& data_;
-    std::int32_t samples_, positions_;
+    std::int32_t samples_, positions_, cycles_;
+    double interval_;
     bool tty_;
     double start_;
-    std::int32_t sample_ = 0, lastSample_ = -1, lastDone_ = -1;
+    std::int32_t cycle_ = 1, sample_ = 0, doneAtSampleStart_ = 0;
+    std::string last_;
+    std::chrono::steady_clock::time_point lastLine_;
+    bool printed_ = false;
 };
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ea, eb;
-    const auto ca = fs::weakly_canonical(fs::absolute(a), ea);
-    const auto cb = fs::weakly_canonical(fs::absolute(b), eb);
-    if (ea || eb) return fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal();
-    return ca == cb;
+// The message the module registered for one of its "Method" errors.
+std::string ModuleText(host::ErrorService& errors, const char* key, const char* fallback) {
+    for (const auto& e : errors.Entries())
+        if (host::IEquals(e.section, "Method") && host::IEquals(e.key, key)) return e.message;
+    return fallback;
 }
 
-void RequireWritable(const std::string& path, bool overwrite, const char* what) {
-    if (path.empty()) return;
-    std::error_code ec;
-    if (fs::exists(path, ec) && !overwrite) {
-        Refuse(fmt::format("{} '{}' exists already; give --overwrite to replace it", what, path));
+void CheckPlan(HostSession& session, const RunOptions& o, std::int32_t positions) {
+    auto& errors = session.Host().Errors();
+    if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < o.sampleIds.size(); ++i) {
+        const std::string& id = o.sampleIds[i];
+        if (id.empty())
+            Refuse(fmt::format("sample {}: {}", i + 1,
+                               ModuleText(errors, "EmptyID", "Empty ID detected")));
+        std::string folded = id;
+        std::transform(folded.begin(), folded.end(), folded.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (!seen.insert(folded).second)
+            Refuse(fmt::format("sample {} '{}': {}", i + 1, id,
+                               ModuleText(errors, "DupID", "Duplicate ID detected")));
+        try {
+            (void)json(id).dump();
+        } catch (const json::exception&) {
+            Refuse(fmt::format("sample {}: its ID is not valid UTF-8 text", i + 1));
+        }
     }
-    auto dir = fs::path(path).parent_path();
-    if (!dir.empty() && !fs::is_directory(dir, ec))
-        Refuse(fmt::format("the folder of {} '{}' does not exist", what, path));
+    if (o.resultType < 1)
+        Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
+    if (o.cycles < 1)
+        Refuse(fmt::format("--cycles {} is not a number of cycles of at least 1", o.cycles));
+    if (!std::isfinite(o.interval) || o.interval < 0)
+        Refuse(fmt::format("--interval {} is not a time of 0 seconds or more", o.interval));
+    const std::int64_t readings = static_cast<std::int64_t>(o.cycles) *
+                                  static_cast<std::int64_t>(o.sampleIds.size()) *
+                                  std::max<std::int64_t>(positions, 1);
+    if (readings > kMaxRunReadings)
+        Refuse(
+            fmt::format("{} cycles of {} samples at {} positions are {} readings, more than "
+                        "the {} one run may take",
+                        o.cycles, o.sampleIds.size(), positions, readings, kMaxRunReadings));
+}
+
+std::vector<Overflow> OverflowsOf(const host::AcqData& data, const host::MethodObject& method) {
+    std::vector<plates::Point> points;
+    for (std::int32_t r = 1; r <= method.RowCount(1); ++r)
+        points.push_back({method.Cell(1, 1, r).ToDouble(), method.Cell(1, 2, r).ToDouble()});
+    const plates::PlateFormat* format = plates::FormatOf(points);
+    std::vector<Overflow> out;
+    for (std::int32_t k = 1; k <= data.ResultCount(); ++k) {
+        const auto r = data.Result(k);
+        if (!r.record || r.record->Count() < 3 || r.record->Value(3) != -1.0) continue;
+        Overflow o;
+        o.position = r.position;
+        const auto group = r.type == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
+        if (r.item >= 1 && r.item <= data.ItemCount(group)) o.sample = data.ItemId(group, r.item);
+        if (format && r.position >= 1 && r.position <= static_cast<std::int32_t>(points.size())) {
+            const auto& p = points[static_cast<std::size_t>(r.position - 1)];
+            if (auto well = plates::WellAt(*format, p.x, p.y)) o.well = plates::WellName(*well);
+        }
+        out.push_back(std::move(o));
+    }
+    return out;
+}
+
+std::string Joined(const std::vector<std::string>& ids) {
+    return json(ids).dump();
 }
 
 }  // namespace
 
-std::string ResultTableFile(const std::string& path) {
-    if (path.empty() || fs::path(path).filename().string().find('.') != std::string::npos)
-        return path;
-    return path + ".txt";
-}
-
-bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite,
-                     std::string* why) {
-    auto& dialogs = session.Host().HeadlessDialogs();
-    dialogs.SetReplaceExisting(overwrite);
-    dialogs.AnswerPath(fs::absolute(path).string());
-    auto& console = session.Host().Console();
-    std::string before = console.LastMessage();
-    const std::string file = ResultTableFile(path);
-    std::error_code ec;
-    auto writtenBefore =
-        fs::exists(file, ec) ? fs::last_write_time(file, ec) : fs::file_time_type{};
-    const bool existed = fs::exists(file, ec);
-    ResultGrid(session).UserSaveRequest();
-    const bool written = fs::exists(file, ec) && fs::last_write_time(file, ec) != writtenBefore;
-    const bool quiet = console.LastMessage() == before;
-    if (written && quiet) return true;
-    if (why != nullptr) {
-        if (!dialogs.LastFailure().empty()) {
-            *why = dialogs.LastFailure();
-        } else if (!quiet) {
-            *why = console.LastMessage();
-        } else if (existed && !overwrite) {
-            *why = "it exists already; give --overwrite to replace it";
-        } else {
-            *why = "the table was not written";
-        }
-    }
-    return false;
-}
-
-std::string ResultTableText(HostSession& session) {
-    auto& grid = ResultGrid(session);
-    std::string text;
-    auto defs = grid.ColumnDefs();
-    for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c)
-        text += (c > 1 ? "\t" : "") + defs->Item(c)->caption;
-    text += '\n';
-    auto& numbers = session.Host().Numbers();
-    for (std::int32_t r = 1; r <= grid.RowCount(); ++r) {
-        for (std::int32_t c = 1; c <= grid.ColumnCount(); ++c) {
-            auto v = grid.Cell(c, r);
-            std::string cell = v.IsNumeric()
-                                   ? numbers.DoubleToText(v.ToDouble(), defs->Item(c)->format, 0)
-                                   : v.ToString();
-            text += (c > 1 ? "\t" : "") + cell;
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-RunReport RunMeasurement(HostSession& session, const RunOptions& o, std::ostream& progress) {
-    // Check everything a person could have got wrong before touching the instrument.
-    if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
-    if (o.resultType < 1)
-        Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
-    RequireWritable(ResultTableFile(o.outPath), o.overwrite, "result table");
-    RequireWritable(o.dataPath, o.overwrite, "acquisition data file");
-    if (!o.outPath.empty() && !o.dataPath.empty() &&
-        SameFile(ResultTableFile(o.outPath), o.dataPath)) {
-        Refuse(fmt::format("the result table and the acquisition data would both be '{}'",
-                           o.dataPath));
+RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ostream& progress) {
+    RunOptions o = given;
+    // Check everything a person could have got wrong before touching the
+    // instrument. The transcript is open by now: the host checked it with the
+    // other outputs before it made it.
+    {
+        RunOptions outputs = o;
+        outputs.transcriptPath.clear();
+        CheckRunFiles(outputs);
     }
     const std::string methodBytes = kvbase::ReadFile(o.methodPath);
     auto method = kvdova::LoadMethod(o.methodPath);
     CheckMethodDocument(*method, o.methodPath);
-
     auto& h = session.Host();
+    CheckPositionsReachable(*method, ReadStageTravel(h.Instruments()), o.methodPath);
+    const std::int32_t positions = method->RowCount(1);
+    CheckPlan(session, o, positions);
+
+    std::error_code ec;
+    const bool tableExisted = !o.outPath.empty() && fs::exists(ResultTableFile(o.outPath), ec);
+    bool dataExisted =
+        !o.dataPath.empty() && fs::exists(o.dataPath, ec) && fs::file_size(o.dataPath, ec) > 0;
+    if (o.dataPath.empty() && !o.runsFolder.empty()) {
+        o.dataPath = NewRunDataPath(o.runsFolder);  // reserved: this run's to replace
+        o.overwrite = true;
+        dataExisted = false;
+    }
+
     auto& control = session.Control();
     auto& console = h.Console();
     auto& display = h.Progress();  // the terminal's, or a desktop host's own
-    RunReport report;
-    auto data = h.NewAcqData();
-    const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
-    data->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
-    data->SetRunInfo("startTime", startedAt);
-    data->SetRunInfo("user", UserName());
-    data->SetRunInfo("methodFile", o.methodPath);
-    data->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));
-    data->SetRunInfo("methodName", method->Name());
-    data->SetRunInfo("method", kvdova::MethodToJson(*method));
-    data->SetRunInfo("instrumentType", session.Info()->Type());
-    data->SetRunInfo("instrumentSerial", session.Info()->Serial());
-    auto params = session.Info()->Params();
-    data->SetRunInfo("instrumentFirmware", params->IndexOf("InstFirmRev") > 0
-                                               ? params->ValueOf("InstFirmRev").ToString()
-                                               : "");
-    std::string ids;
-    for (const auto& id : o.sampleIds) ids += (ids.empty() ? "" : ";") + id;
-    data->SetRunInfo("sampleIds", ids);
+    auto* registry = dynamic_cast<kvbase::ErrorRegistry*>(&h.Errors());
+    const std::size_t failedBefore = registry ? registry->FailedCommandReplies().size() : 0;
 
-    session.Require(control.LoadMethod(method), "LoadMethod");
+    RunReport report;
+    report.dataPath = o.dataPath;
+    auto inner = std::make_shared<kvdova::AcqData>();
+    const std::string startedAt = UtcNow("%Y-%m-%dT%H:%M:%SZ");
+    inner->SetText(o.dataId.empty() ? UtcNow("Run-%Y%m%d-%H%M%S") : o.dataId);
+    inner->SetRunInfo("startTime", startedAt);
+    inner->SetRunInfo("user", UserName());
+    inner->SetRunInfo("methodFile", o.methodPath);
+    inner->SetRunInfo("methodSha256", kvbase::Sha256Hex(methodBytes));
+    inner->SetRunInfo("methodName", method->Name());
+    inner->SetRunInfo("method", json::parse(kvdova::MethodToJson(*method)).dump());
+    inner->SetRunInfo("instrumentType", session.Info()->Type());
+    inner->SetRunInfo("instrumentSerial", session.Info()->Serial());
+    auto params = session.Info()->Params();
+    inner->SetRunInfo("instrumentFirmware", params->IndexOf("InstFirmRev") > 0
+                                                ? params->ValueOf("InstFirmRev").ToString()
+                                                : "");
+    inner->SetRunInfo("sampleIds", Joined(o.sampleIds));
+    if (o.cycles > 1) {
+        inner->SetRunInfo("cyclesAsked", fmt::format("{}", o.cycles));
+        inner->SetRunInfo("intervalAsked", fmt::format("{}", o.interval));
+    }
+
+    // The journal exists before the instrument is touched, or the run does not start.
+    std::unique_ptr<RunJournal> journal;
+    if (o.journal && !o.dataPath.empty()) {
+        journal = std::make_unique<RunJournal>(JournalPathFor(o.dataPath));
+        report.journalPath = journal->Path();
+    }
+    try {
+        if (journal) journal->Start(*inner);
+        session.Require(control.LoadMethod(method), "LoadMethod");
+    } catch (...) {
+        // Nothing was measured: a journal left here would only block the next run.
+        if (journal) journal->Remove();
+        throw;
+    }
     control.DisplayPage(1, host::kVTrue);
     display.ClearAbort();
     h.Environment().RequestStop(false);
     const double start = h.GetClock().Now();
-    ProgressView view(progress, h.GetClock(), *data, static_cast<std::int32_t>(o.sampleIds.size()),
-                      method->RowCount(1), o.progress && ::isatty(2));
+    auto data = std::make_shared<JournalledAcqData>(inner, journal.get(), h.GetClock(), start);
+    const auto samples = static_cast<std::int32_t>(o.sampleIds.size());
+    ProgressView view(progress, h.GetClock(), *data, samples, positions, o.cycles, o.interval,
+                      o.progress && ::isatty(2));
     if (o.progress) console.SetObserver([&view] { view.Update(); });
 
-    auto fail = [&](host::Status status) {
+    auto fail = [&](host::Status status, const std::string& text) {
         report.error = status;
-        report.errorText = h.Errors().MessageText(status);
+        report.errorText = text;
         report.outcome =
             display.AbortRequested() ? RunReport::Outcome::Aborted : RunReport::Outcome::Failed;
         if (report.outcome == RunReport::Outcome::Aborted)
             report.stopSignal = kvbase::ConsoleProgress::StopSignal();
     };
+    auto failStatus = [&](host::Status status) { fail(status, h.Errors().MessageText(status)); };
     host::Status status = control.InitMeasurement(method, data);
-    if (status != 0) fail(status);
+    if (status != 0) failStatus(status);
     const host::ItemGroup group =
         o.resultType == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
-    for (std::size_t k = 0; status == 0 && k < o.sampleIds.size(); ++k) {
-        const auto sampleNo = static_cast<std::int32_t>(k + 1);
-        data->AddItem(group, sampleNo, o.sampleIds[k]);
-        auto info = h.NewParamSet();
-        host::ParamDef idDef;
-        idDef.id = h.Environment().SampleIdKey();
-        info->Add(idDef, host::Variant(o.sampleIds[k]));
-        view.SetSample(sampleNo);
-        status = control.MeasureSample(method, o.resultType, sampleNo, info);
-        if (status != 0) {
-            fail(status);
-        } else {
-            ++report.samplesMeasured;
+    std::vector<double> cycleStarts;
+    bool journalFailed = false;
+    for (std::int32_t cycle = 1; status == 0 && cycle <= o.cycles; ++cycle) {
+        if (cycle > 1) {
+            // Cycle k starts interval after cycle k - 1 started; the wait is
+            // in steps, so a stop request between cycles ends the run at once.
+            const double due = cycleStarts.front() + (cycle - 1) * o.interval;
+            const double late = h.GetClock().Now() - due;
+            if (late > 0 && o.interval > 0) {
+                report.warnings.push_back(
+                    fmt::format("cycle {} started {:.1f} s late: cycle {} took longer than the "
+                                "interval of {} s",
+                                cycle, late, cycle - 1, o.interval));
+            }
+            for (double left = due - h.GetClock().Now(); left > 0 && !display.AbortRequested();
+                 left = due - h.GetClock().Now()) {
+                if (o.progress) view.Waiting(left);
+                display.Wait(std::min(left, 1.0));
+            }
+            if (display.AbortRequested()) {
+                const host::Status aborted = h.Errors().StatusOf(display.AbortErrorCode());
+                failStatus(aborted);
+                status = aborted;
+                break;
+            }
         }
+        cycleStarts.push_back(h.GetClock().Now());
+        for (std::int32_t s = 1; status == 0 && s <= samples; ++s) {
+            const std::int32_t sampleNo = (cycle - 1) * samples + s;
+            const std::string& id = o.sampleIds[static_cast<std::size_t>(s - 1)];
+            const std::string stored = o.cycles > 1 ? fmt::format("{}@{}", id, cycle) : id;
+            try {
+                data->AddItem(group, sampleNo, stored);
+            } catch (const host::Error& e) {  // the journal could not take it
+                fail(e.Number(), e.Text());
+                status = e.Number();
+                journalFailed = true;
+                break;
+            }
+            auto info = h.NewParamSet();
+            host::ParamDef idDef;
+            idDef.id = h.Environment().SampleIdKey();
+            info->Add(idDef, host::Variant(stored));
+            if (o.progress) view.StartSample(cycle, s);
+            status = control.MeasureSample(method, o.resultType, sampleNo, info);
+            if (status != 0) {
+                failStatus(status);
+            } else {
+                ++report.samplesMeasured;
+            }
+            journalFailed = journalFailed || status == kErrJournal;
+            if (o.progress) view.SampleEnd();
+            if (journal && !journalFailed) {
+                try {
+                    journal->SampleEnd(group, sampleNo, data->ItemFlag(group, sampleNo), status,
+                                       status == 0 ? "" : report.errorText);
+                } catch (const host::Error& e) {
+                    if (status == 0) {
+                        fail(e.Number(), e.Text());
+                        status = e.Number();
+                    }
+                    journalFailed = true;
+                }
+            }
+        }
+        if (status == 0) report.cyclesDone = cycle;
     }
     control.ExitMeasurement(method);  // parks and unlocks, also after a failure or an abort
+    if (journalFailed) {
+        // A run that cannot record stopped; the lamp goes off whatever the
+        // method said, since nobody measures with it now.
+        try {
+            std::string answer;
+            if (auto server = h.Instruments().CreateServer())
+                server->ExecSynch("Set Lamp=Off", answer);
+        } catch (...) {
+        }
+    }
     console.SetObserver(nullptr);
     if (o.progress) view.Finish();
     control.DisplayPage(1, host::kVFalse);
     report.instrumentSeconds = h.GetClock().Now() - start;
+    report.cyclesDone = std::max<std::int32_t>(report.cyclesDone, 0);
 
-    data->SetRunInfo("endTime", UtcNow("%Y-%m-%dT%H:%M:%SZ"));
-    data->SetRunInfo("instrumentSeconds", fmt::format("{:.1f}", report.instrumentSeconds));
+    // What the run says out loud afterwards, and keeps in its record.
+    report.overflows = OverflowsOf(*inner, *method);
+    if (registry) {
+        const auto& failed = registry->FailedCommandReplies();
+        for (std::size_t i = failedBefore; i < failed.size(); ++i)
+            report.failedCommands.push_back({failed[i].command, failed[i].reply});
+    }
+    inner->SetRunInfo("endTime", UtcNow("%Y-%m-%dT%H:%M:%SZ"));
+    inner->SetRunInfo("instrumentSeconds", fmt::format("{:.1f}", report.instrumentSeconds));
+    inner->SetRunInfo("samplesMeasured", fmt::format("{}", report.samplesMeasured));
+    json overflowList = json::array();
+    for (const auto& ov : report.overflows)
+        overflowList.push_back(
+            {{"sample", ov.sample}, {"position", ov.position}, {"well", ov.well}});
+    inner->SetRunInfo("overflowCount", fmt::format("{}", report.overflows.size()));
+    inner->SetRunInfo("overflowReadings", overflowList.dump());
+    json failedList = json::array();
+    for (const auto& f : report.failedCommands)
+        failedList.push_back({{"command", f.command}, {"reply", f.reply}});
+    inner->SetRunInfo("failedCommands",
+                      failedList.dump(-1, ' ', false, json::error_handler_t::replace));
+    if (o.cycles > 1) {
+        inner->SetRunInfo("cyclesDone", fmt::format("{}", report.cyclesDone));
+        if (cycleStarts.size() > 1) {
+            const double achieved = (cycleStarts.back() - cycleStarts.front()) /
+                                    static_cast<double>(cycleStarts.size() - 1);
+            inner->SetRunInfo("intervalAchieved", fmt::format("{:.3f}", achieved));
+        }
+    }
+    std::string outcome;
     switch (report.outcome) {
         case RunReport::Outcome::Completed:
-            data->SetRunInfo("outcome", "completed");
+            outcome = "completed";
             break;
         case RunReport::Outcome::Failed:
-            data->SetRunInfo("outcome",
-                             fmt::format("failed: error {}: {}", report.error, report.errorText));
+            outcome = fmt::format("failed: error {}: {}", report.error, report.errorText);
             break;
         case RunReport::Outcome::Aborted:
-            data->SetRunInfo("outcome", report.stopSignal != 0
-                                            ? "aborted by " + StopSignalName(report.stopSignal)
-                                            : "aborted by the user");
+            outcome = report.stopSignal != 0 ? "aborted by " + StopSignalName(report.stopSignal)
+                                             : "aborted by the user";
             break;
     }
-    // What was measured is saved whatever the outcome.
-    if (!o.outPath.empty())
-        report.tableSaved = SaveResultTable(session, o.outPath, o.overwrite, &report.tableError);
-    std::error_code ec;
-    if (!o.dataPath.empty() && !o.overwrite && fs::exists(o.dataPath, ec)) {
-        // It appeared during the run: the check before it found nothing there.
-        progress << "orvevizari: acquisition data file '" << o.dataPath
-                 << "' exists already; it is kept\n";
-    } else if (!o.dataPath.empty()) {
+    inner->SetRunInfo("outcome", outcome);
+
+    // What was measured is saved whatever the outcome; a run that measured
+    // nothing leaves the outputs of an earlier run alone.
+    const bool measuredNothing =
+        report.outcome != RunReport::Outcome::Completed && inner->ResultCount() == 0;
+    if (!o.outPath.empty()) {
+        if (measuredNothing && tableExisted) {
+            report.earlierOutputsKept = true;
+            report.tableError = "the run measured nothing; the earlier table is kept";
+        } else {
+            report.tableSaved =
+                SaveResultTable(session, o.outPath, o.overwrite, &report.tableError);
+        }
+    }
+    if (journal && !journalFailed) {
         try {
-            kvdova::SaveAcqData(*data, o.dataPath);
-            report.dataSaved = true;
-        } catch (const host::Error& e) {
-            progress << "orvevizari: " << e.Text() << '\n';
+            journal->End(outcome);
+        } catch (const host::Error&) {  // the data file below holds everything anyway
         }
     }
+    if (!o.dataPath.empty()) {
+        if (measuredNothing && dataExisted) {
+            report.earlierOutputsKept = true;
+            report.dataError = "the run measured nothing; the earlier data file is kept";
+        } else if (!o.overwrite && fs::exists(o.dataPath, ec)) {
+            // It appeared during the run: the check before it found nothing there.
+            report.dataError = "it appeared during the run; it is kept";
+        } else {
+            try {
+                kvdova::SaveAcqData(*inner, o.dataPath);
+                report.dataSaved = true;
+            } catch (const host::Error& e) {
+                report.dataError = e.Text();
+            }
+        }
+    }
+    // The journal goes once the data file holds the run; otherwise it stays
+    // for `results recover`.
+    if (journal && (report.dataSaved || report.earlierOutputsKept) && journal->Remove())
+        report.journalPath.clear();
+    // A file reserved in the runs folder that nothing was written to goes:
+    // the journal beside where it was is what holds the run.
+    if (!report.dataSaved && !given.runsFolder.empty() && given.dataPath.empty() &&
+        fs::exists(o.dataPath, ec) && fs::file_size(o.dataPath, ec) == 0)
+        fs::remove(o.dataPath, ec);
     display.ClearAbort();
-    report.data = data;
+    report.data = inner;
     return report;
-}
-
-std::string StopSignalName(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return fmt::format("signal {}", signal);
-    }
-}
-
-std::string NewRunDataPath(const std::string& folder) {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder, ec))
-        Refuse(fmt::format("cannot make the folder '{}' for run data: {}", folder,
-                           ec ? ec.message() : "not a folder"));
-    const std::string stem = UtcNow("Run-%Y%m%d-%H%M%S");
-    for (int n = 1; n < 1000; ++n) {
-        const fs::path path =
-            fs::path(folder) / (n == 1 ? stem + ".json" : fmt::format("{}-{}.json", stem, n));
-        // Created empty, exclusively: a second program asking in the same second gets another.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            return path.string();
-        }
-        if (errno != EEXIST)
-            Refuse(fmt::format("cannot make a run data file in '{}': {}", folder,
-                               std::strerror(errno)));
-    }
-    Refuse(fmt::format("cannot make a run data file in '{}': every name for {} is taken", folder,
-                       stem));
-}
-
-std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,
-                                                 const std::string& dataPath) {
-    auto data = kvdova::LoadAcqData(dataPath);
-    auto info = data->RunInfo();
-    auto it = info.find("method");
-    if (it == info.end())
-        Refuse(fmt::format("{}: the file holds no method to lay out its results", dataPath));
-    auto method = kvdova::MethodFromJson(it->second, dataPath + " (method)");
-    session.Require(session.Control().LoadMethod(method), "LoadMethod");
-    session.Require(session.Control().LoadAcqData(data), "LoadAcqData");
-    return data;
 }
 
 }  // namespace loader

@@ -1,25 +1,50 @@
 #pragma once
 // A host's measurement run of a method file: the host's order of calls on the
-// control, the acquisition data with its run record, and the exports.
+// control, the acquisition data with its run record and journal, kinetic
+// cycles, and the exports.
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/kvdova/acq_data.h"
 #include "platform/loader/host_session.h"
 
 namespace loader {
+
+// The most readings one run may take (cycles × samples × positions): far
+// beyond a day of kinetics, and still a data file a person can open.
+inline constexpr std::int64_t kMaxRunReadings = 10'000'000;
 
 struct RunOptions {
     std::string methodPath;
     std::vector<std::string> sampleIds;  // one sample each, in order
     std::int32_t resultType = 1;
-    std::string dataId;    // the acquisition data's identifying text; empty: Run-YYYYMMDD-HHMMSS
-    std::string outPath;   // result table (tab-separated); empty: none
-    std::string dataPath;  // acquisition data JSON; empty: none
+    std::string dataId;      // the acquisition data's identifying text; empty: Run-YYYYMMDD-HHMMSS
+    std::string outPath;     // result table (tab-separated); empty: none
+    std::string dataPath;    // acquisition data JSON; empty: a new file in runsFolder, if any
+    std::string runsFolder;  // where the data of a run without dataPath go; empty: none
+    std::string transcriptPath;  // written by the host; checked here with the other outputs
+    std::vector<std::string> inputPaths;  // other files the run reads; no output may be one
     bool overwrite = false;
     bool progress = true;  // the host's own progress lines
+    // Kinetics: the sample list is measured `cycles` times; cycle k starts
+    // `interval` seconds after cycle k - 1 started (at once when that ran over).
+    std::int32_t cycles = 1;
+    double interval = 0.0;
+    bool journal = true;  // journal the run beside its data file (when it has one)
+};
+
+struct Overflow {
+    std::string sample;  // the sample's ID as stored
+    std::int32_t position = 0;
+    std::string well;  // the well of the position; empty when it lies in none
+};
+
+struct FailedCommand {
+    std::string command;
+    std::string reply;
 };
 
 struct RunReport {
@@ -31,14 +56,35 @@ struct RunReport {
     int stopSignal = 0;  // the signal that aborted the run (SIGINT, SIGTERM, SIGHUP); 0: none
     bool tableSaved = false;
     std::string tableError;  // why the table was not saved
+    std::string dataPath;    // where the data went (or were to go); empty: nowhere
     bool dataSaved = false;
-    std::shared_ptr<host::AcqData> data;  // what the run measured, whatever its outcome
+    std::string dataError;            // why the data were not saved
+    bool earlierOutputsKept = false;  // the run measured nothing: existing outputs left alone
+    std::string journalPath;  // the run's journal; it stays only when the data were not saved
+    std::vector<Overflow> overflows;            // readings the detector could not hold
+    std::vector<FailedCommand> failedCommands;  // commands the instrument refused during the run
+    std::vector<std::string> warnings;  // said out loud at the end (kinetic cycles late, …)
+    std::int32_t cyclesDone = 0;
+    std::shared_ptr<kvdova::AcqData> data;  // what the run measured, whatever its outcome
 };
 
-// Refuses (host::Error) a missing or malformed method file, a result type or
-// sample list that makes no sense, and existing output files without overwrite;
-// nothing is measured then. Otherwise runs and reports; a failure of the module
-// or the instrument is a report, not an exception.
+// Refuses (host::Error, kErrRunFiles) output files in the way before anything
+// is created: an existing one without overwrite, one in a folder that does not
+// exist, one that is an input of the run (overwrite or not), two outputs that
+// are one file, and the journal of an interrupted run beside the data file.
+inline constexpr host::Status kErrRunFiles = 0x7FFF0A03;
+void CheckRunFiles(const RunOptions& options);
+// One output: refused when it exists (without overwrite), is a folder, or its
+// folder does not exist; what names it in the message ("method file").
+void CheckOutputFile(const std::string& path, const char* what, bool overwrite);
+
+// Refuses a missing or malformed method file, a method without positions or
+// with positions outside the stage travel the instrument describes, a result
+// type, sample list or cycle plan that makes no sense, and the files of
+// CheckRunFiles; nothing is measured then. Otherwise runs and reports; a
+// failure of the module or the instrument is a report, not an exception.
+// Every event of the run goes to its journal first (when it has a data file);
+// the data file is written at the end, and then the journal removed.
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
 
 // "SIGINT", "SIGTERM", "SIGHUP", else "signal N".
@@ -67,5 +113,8 @@ std::string ResultTableFile(const std::string& path);
 // with the reason in why when given.
 bool SaveResultTable(HostSession& session, const std::string& path, bool overwrite,
                      std::string* why = nullptr);
+
+// True when a and b name one file (existing or not).
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace loader

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvdova/param_set.h"
 
 namespace loader {
 namespace {
@@ -46,6 +47,41 @@ void CheckMethodDocument(const host::MethodObject& method, const std::string& fi
     }
     if (method.Params()->IndexOf("LumMode") < 1) {
         Refuse(file, "it has no \"LumMode\" parameter (the instrument setup is missing)");
+    }
+}
+
+StageTravel ReadStageTravel(host::InstrumentServerFactory& instruments) {
+    StageTravel travel;
+    auto server = instruments.CreateServer();
+    auto packet = instruments.CreatePacket();
+    if (!server || !packet) return travel;
+    server->GetInstInfo(*packet);
+    kvdova::ParamSet info;
+    info.LoadFrom(*packet, 0);
+    if (info.IndexOf("StageX") < 1 || info.IndexOf("StageY") < 1) return travel;
+    travel.x = kvbase::ParseRange(info.ValueOf("StageX").ToString());
+    travel.y = kvbase::ParseRange(info.ValueOf("StageY").ToString());
+    travel.known = true;
+    return travel;
+}
+
+void CheckPositionsReachable(const host::MethodObject& method, const StageTravel& travel,
+                             const std::string& file) {
+    const std::int32_t rows = method.RowCount(1);
+    if (rows < 1) Refuse(file, "it has no positions to measure");
+    if (!travel.known) return;
+    const char* axes[] = {"X", "Y"};
+    const kvbase::Range* ranges[] = {&travel.x, &travel.y};
+    for (std::int32_t r = 1; r <= rows; ++r) {
+        for (int axis = 0; axis < 2; ++axis) {
+            const host::Variant cell = method.Cell(1, axis + 1, r);
+            if (kvbase::InRange(*ranges[axis], cell)) continue;
+            const auto& range = *ranges[axis];
+            Refuse(file,
+                   fmt::format("position {}: {} {} mm lies outside the stage travel {} to {} mm", r,
+                               axes[axis], cell.ToString(), range.lo.value_or(0.0),
+                               range.hi.value_or(0.0)));
+        }
     }
 }
 

@@ -4,8 +4,10 @@
 // complete XY-read method must be refused here, with a message a person can act on.
 #include <string>
 
+#include "host/instrument_server.h"
 #include "host/method_object.h"
 #include "host/types.h"
+#include "platform/kvbase/range_syntax.h"
 
 namespace loader {
 
@@ -17,5 +19,19 @@ inline constexpr host::Status kErrMethodDocument = 0x7FFF0A04;
 // without exactly 4 columns, a position cell that is not a finite number, or
 // no "LumMode" parameter. Failure policy: let pass (this is the raise).
 void CheckMethodDocument(const host::MethodObject& method, const std::string& file);
+
+// The stage's travel as the instrument describes it ("StageX"/"StageY" in its
+// information, in the setup description's range syntax); unknown when it
+// describes none.
+struct StageTravel {
+    bool known = false;
+    kvbase::Range x, y;
+};
+StageTravel ReadStageTravel(host::InstrumentServerFactory& instruments);
+
+// Raises host::Error (kErrMethodDocument) naming the file and the position for
+// a method with no positions, or with a position outside a known travel.
+void CheckPositionsReachable(const host::MethodObject& method, const StageTravel& travel,
+                             const std::string& file);
 
 }  // namespace loader

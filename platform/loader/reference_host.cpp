@@ -29,8 +29,8 @@ class NullBuffer : public std::streambuf {
 
 constexpr host::Status kErrHostOptions = 0x7FFF1504;
 
-std::unique_ptr<host::Clock> MakeClock(bool realtime) {
-    if (realtime) return std::make_unique<kvbase::RealClock>();
+std::unique_ptr<host::Clock> MakeClock(bool realtime, double speed) {
+    if (realtime) return std::make_unique<kvbase::RealClock>(speed);
     return std::make_unique<kvbase::VirtualClock>();
 }
 
@@ -38,7 +38,8 @@ std::unique_ptr<host::Clock> MakeClock(bool realtime) {
 
 struct ReferenceHost::Impl {
     explicit Impl(const HostOptions& o)
-        : clock(MakeClock(o.realtime || !o.server.address.empty())),
+        : clock(MakeClock(o.realtime || !o.server.address.empty(),
+                          o.server.address.empty() ? o.speed : 1.0)),
           catalog(o.cataloguePath.empty() ? kvbase::Catalog()
                                           : kvbase::Catalog::Load(o.cataloguePath)),
           nullOut(&nullBuffer),

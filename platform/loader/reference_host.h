@@ -30,12 +30,13 @@ namespace loader {
 struct HostOptions {
     std::string cataloguePath = ORVE_DEFAULT_CATALOGUE;  // empty: no catalogue (defaults only)
     bool realtime = false;                               // real clock instead of the virtual one
-    std::ostream* progressOut = nullptr;                 // progress and messages; nullptr: silent
-    std::vector<std::string> simFaults;                  // fault rules for the simulator
-    std::string transcriptPath;                          // simulator transcript file; empty: none
-    std::string platePath;           // well concentrations; empty: built-in plate
-    std::uint32_t seed = 20261208;   // noise of the simulated detector
-    ServerCallObserver serverCalls;  // told of every instrument server call; empty: none
+    double speed = 1.0;  // the real clock's speed: physical times divided by it (demos, tests)
+    std::ostream* progressOut = nullptr;  // progress and messages; nullptr: silent
+    std::vector<std::string> simFaults;   // fault rules for the simulator
+    std::string transcriptPath;           // simulator transcript file; empty: none
+    std::string platePath;                // well concentrations; empty: built-in plate
+    std::uint32_t seed = 20261208;        // noise of the simulated detector
+    ServerCallObserver serverCalls;       // told of every instrument server call; empty: none
     // An instrument server program to use instead of the embedded simulator
     // (no address: the simulator). Its runs wait on the real clock.
     remote::ClientOptions server;

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/range_syntax.h"
 #include "platform/qnserver/document_packets.h"
 #include "platform/qnserver/error_table.h"
 
@@ -291,16 +292,17 @@ void Instrument::WriteInstInfo(host::DataPacket& packet) const {
     };
     host::ParamDef wells = text("Wells", "Plate Wells");
     wells.dataType = host::kTypeNumber;
-    // The stage travel, as a range in mm, so that a host can check positions
+    // The stage travel in mm, in the setup description's range syntax, as the
+    // value and as the item's range, so that a host can check positions
     // before anything moves.
     auto travel = [](const char* id, const char* name, double from, double to) {
         host::ParamDef d;
         d.id = id;
         d.name = d.caption = name;
-        d.dataType = host::kTypeNumber;
+        d.dataType = host::kTypeText;
         d.unit = "mm";
-        d.range = fmt::format("{}..{}", from, to);
-        return std::pair{d, host::Variant(to - from)};
+        d.range = kvbase::FormatNumericRange(from, to);
+        return std::pair{d, host::Variant(d.range)};
     };
     WriteParamSet(packet, {
                               {text("InstType", "Instrument Type"), host::Variant("ORVE")},

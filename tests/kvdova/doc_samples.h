@@ -96,7 +96,7 @@ inline std::shared_ptr<AcqData> SampleAcqData() {
     rec.SetValue(1, std::numeric_limits<double>::quiet_NaN());
     d->AddResult(1, 3, 3, rec, 7);
     d->SetRunInfo("Start", "2026-12-08 14:00");
-    d->SetRunInfo("Method", "{\n  \"embedded\": true\n}");
+    d->SetRunInfo("Method", "{\"embedded\":true}");  // structured: held as compact JSON
     return d;
 }
 

@@ -145,8 +145,10 @@ class ExportTest(unittest.TestCase):
 
     def check_long(self, data, fmt):
         s, rows = self.export(data, "long", fmt)
+        timed = any(v is not None and len(v) > 3 for vs in s.values for v in vs)
         self.assertEqual(rows[0], ["sample_id", "sample", "position", "well", "x_mm", "y_mm",
-                                   "ex_nm", "em_nm", "intensity", "overflow"])
+                                   "ex_nm", "em_nm", "intensity", "overflow"]
+                         + (["time_s"] if timed else []))
         expected = [(k, i) for k in range(len(s.ids)) for i in range(len(s.positions))
                     if s.values[k][i] is not None]
         self.assertEqual(len(rows) - 1, len(expected))
@@ -156,6 +158,8 @@ class ExportTest(unittest.TestCase):
             self.assertEqual([float(v) for v in row[4:8]], list(s.positions[i]))
             self.assertEqual(float(row[8]), s.values[k][i][0])
             self.assertEqual(row[9], "1" if s.values[k][i][2] == -1 else "0")
+            if timed:  # the reading's time since the run's start, as stored
+                self.assertEqual(float(row[10]), s.values[k][i][3])
         return s
 
     def check_wide(self, data, fmt):
