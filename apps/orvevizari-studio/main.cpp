@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
         (demoSamples > 0 || !screenshot.empty()) && options.server.address.empty();
     // A picture shows the window as it first starts, whatever a person left.
     options.rememberWindow = screenshot.empty();
+    // A picture or a demonstration asks nothing.
+    options.offerRecovery = screenshot.empty() && demoSamples <= 0;
     QApplication app(argc, argv);
     try {
         qtview::StudioWindow window(options);

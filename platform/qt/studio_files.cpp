@@ -1,6 +1,9 @@
 // The desktop host's files: methods, the result table and stored runs.
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include "platform/kvdova/method_file.h"
 #include "platform/loader/measurement_run.h"
 #include "platform/loader/method_check.h"
+#include "platform/loader/run_journal.h"
 #include "platform/qt/studio_window.h"
 #include "platform/qt/view_support.h"
 
@@ -141,7 +145,7 @@ bool StudioWindow::LoadStoredData(const QString& path) {
             : outcome.rfind("aborted", 0) == 0
                 ? Say("Loaded {}: the run was {}; the table holds what it measured", file,
                       T(outcome))
-                : Say("Loaded {}: the run {}", file, outcome);
+                : Say("Loaded {}: the run {}", file, T(outcome));
         statusBar()->showMessage(Q(said));
         if (log_) log_->AddNote(Q(said), QFileInfo(path).absoluteFilePath());
     });
@@ -155,6 +159,57 @@ void StudioWindow::LoadStoredDataDialog() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         LoadStoredData(dialog.selectedFiles().constFirst());
+}
+
+QStringList StudioWindow::InterruptedRuns() const {
+    QStringList found;
+    if (options_.runsFolder.empty()) return found;
+    const QDir runs(Q(options_.runsFolder));
+    for (const QFileInfo& journal :
+         runs.entryInfoList({QStringLiteral("*.journal")}, QDir::Files, QDir::Name)) {
+        // A data file that holds something is the run's own, or a recovery
+        // made already: that journal is only kept for checking.
+        const QFileInfo data(Q(loader::DataPathOfJournal(S(journal.absoluteFilePath()))));
+        if (!data.exists() || data.size() == 0) found << journal.absoluteFilePath();
+    }
+    return found;
+}
+
+bool StudioWindow::RecoverRun(const QString& journal) {
+    if (running_ || !Ready()) return false;
+    return Attempt([&] {
+        const auto saved = loader::SaveRecoveredRun(S(journal), {}, {}, false);
+        const std::string said =
+            Say("Recovered {} readings of an interrupted run ({}): data saved to {}; its "
+                "journal {} is kept, remove it once the data are checked",
+                saved.run.readings, T(saved.run.data->RunInfo().at("outcome")), saved.dataPath,
+                S(journal)) +
+            (saved.run.tornLastLine
+                 ? "; " + T("the journal's last line was cut short when the run was killed; it "
+                            "was dropped")
+                 : std::string());
+        if (log_) log_->AddNote(Q(said), Q(saved.dataPath));
+        LoadStoredData(Q(saved.dataPath));
+    });
+}
+
+void StudioWindow::OfferRecovery() {
+    for (const QString& journal : InterruptedRuns()) {
+        if (running_) return;
+        QMessageBox box(QMessageBox::Question, Q(kProductName),
+                        Q(Say("A run ended before its data were saved; its journal keeps what it "
+                              "measured: {}",
+                              S(journal))),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("recoverRun"));
+        box.setInformativeText(Tq("Recover the run's data now?"));
+        box.button(QMessageBox::Yes)->setText(Tq("&Recover"));
+        box.button(QMessageBox::No)->setText(Tq("&Later"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        // Recovering replaces the page's method with the run's.
+        if (box.exec() == QMessageBox::Yes && ConfirmDiscard()) RecoverRun(journal);
+    }
 }
 
 }  // namespace qtview

@@ -1,9 +1,15 @@
 // The desktop host's runs: the checks before a run, the run, and its outcome.
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
-#include <QInputDialog>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryFile>
+#include <QVBoxLayout>
 
 #include <filesystem>
 #include <sstream>
@@ -18,7 +24,7 @@
 
 namespace qtview {
 
-StudioRun StudioWindow::Measure(int samples) {
+StudioRun StudioWindow::Measure(int samples, int cycles, double interval) {
     StudioRun run;
     if (running_) {
         run.text = T("A measurement is running already.");
@@ -94,10 +100,12 @@ StudioRun StudioWindow::Measure(int samples) {
             kvdova::SaveMethod(*method, files.method);
             options.methodPath = files.method;
             for (int i = 1; i <= samples; ++i) options.sampleIds.push_back(fmt::format("S{}", i));
+            options.cycles = cycles;
+            options.interval = interval;
             options.progress = false;
             std::ostringstream log;
             shownData_.reset();  // the table's rows are this run's from now on
-            if (runProgress_) runProgress_->Start(samples, method->RowCount(1));
+            if (runProgress_) runProgress_->Start(samples, method->RowCount(1), cycles, interval);
             statusBar()->showMessage(run.warnings.empty()
                                          ? Tq("Measuring...")
                                          : Q(Say("Measuring; warning: {}", run.warnings.front())));
@@ -105,6 +113,7 @@ StudioRun StudioWindow::Measure(int samples) {
             shownData_ = report.data;
             ShowSampleIds();
             files.keepMethod = report.dataSaved;
+            run.warnings.insert(run.warnings.end(), report.warnings.begin(), report.warnings.end());
             run.completed = report.outcome == loader::RunReport::Outcome::Completed;
             run.samplesMeasured = report.samplesMeasured;
             if (report.dataSaved) run.dataPath = options.dataPath;
@@ -119,9 +128,14 @@ StudioRun StudioWindow::Measure(int samples) {
             } else if (!run.completed) {
                 ending = report.errorText;
             }
-            run.text = Say("{} of {} samples measured, instrument time {:.1f} s",
-                           report.samplesMeasured, samples, report.instrumentSeconds) +
-                       (ending.empty() ? "" : "; " + ending);
+            run.text =
+                (cycles > 1 ? Say("{} of {} samples measured in {} of {} cycles, instrument "
+                                  "time {:.1f} s",
+                                  report.samplesMeasured, samples * cycles, report.cyclesDone,
+                                  cycles, report.instrumentSeconds)
+                            : Say("{} of {} samples measured, instrument time {:.1f} s",
+                                  report.samplesMeasured, samples, report.instrumentSeconds)) +
+                (ending.empty() ? "" : "; " + ending);
             std::string dataLine;
             if (!options.dataPath.empty()) {
                 dataLine = report.dataSaved ? Say("data saved to {}", options.dataPath)
@@ -147,10 +161,44 @@ StudioRun StudioWindow::Measure(int samples) {
 
 void StudioWindow::MeasureDialog() {
     if (running_) return;
-    bool ok = false;
-    const int n =
-        QInputDialog::getInt(this, Tq("Measure"), Tq("Number of samples:"), 3, 1, 10000, 1, &ok);
-    if (ok) Measure(n);
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("measureDialog"));
+    dialog.setWindowTitle(Tq("Measure"));
+    auto* samples = new QSpinBox(&dialog);
+    samples->setObjectName(QStringLiteral("samples"));
+    samples->setRange(1, 10000);
+    samples->setValue(lastSamples_);
+    auto* cycles = new QSpinBox(&dialog);
+    cycles->setObjectName(QStringLiteral("cycles"));
+    cycles->setRange(1, 100000);
+    cycles->setValue(lastCycles_);
+    auto* interval = new QDoubleSpinBox(&dialog);
+    interval->setObjectName(QStringLiteral("interval"));
+    interval->setRange(0.0, 7 * 24 * 3600.0);
+    interval->setDecimals(1);
+    interval->setSuffix(QStringLiteral(" s"));
+    interval->setValue(lastInterval_);
+    // An interval means something only between cycles.
+    interval->setEnabled(cycles->value() > 1);
+    connect(cycles, &QSpinBox::valueChanged, interval,
+            [interval](int n) { interval->setEnabled(n > 1); });
+    auto* form = new QFormLayout;
+    form->addRow(Tq("Number of samples:"), samples);
+    form->addRow(Tq("Cycles (the samples measured again and again):"), cycles);
+    form->addRow(Tq("Interval from cycle start to cycle start:"), interval);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(Tq("&Start"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tq("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return;
+    lastSamples_ = samples->value();
+    lastCycles_ = cycles->value();
+    lastInterval_ = interval->value();
+    Measure(lastSamples_, lastCycles_, lastCycles_ > 1 ? lastInterval_ : 0.0);
 }
 
 void StudioWindow::StopRun() {

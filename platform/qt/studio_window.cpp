@@ -39,7 +39,6 @@ namespace {
 
 // The catalogue section of the module's page; the module's dialogs are localised from it too.
 constexpr const char* kPageSection = "ORVEVIZari#UCVIZari";
-constexpr const char* kProduct = "ORVEVIZari Studio";
 
 struct Shipped {
     QString path, name;
@@ -100,6 +99,9 @@ StudioWindow::StudioWindow(StudioOptions options)
     StartSession();
     MarkSaved({}, {});  // a new method has nothing to lose yet
     RestoreWindow();
+    // Asked once the window shows, so that the question has its window.
+    if (options_.offerRecovery && !options_.runsFolder.empty())
+        QTimer::singleShot(0, this, [this] { OfferRecovery(); });
 }
 
 StudioWindow::~StudioWindow() {
@@ -125,7 +127,7 @@ void StudioWindow::Report(const std::string& text) {
     } else if (running_) {
         statusBar()->showMessage(Q(text));
     } else {
-        QMessageBox::warning(this, Q(kProduct), Q(text));
+        QMessageBox::warning(this, Q(kProductName), Q(text));
     }
 }
 
@@ -453,14 +455,14 @@ void StudioWindow::UpdateTitle() {
                                   : T("not saved");
     // "[*]" is where Qt shows the mark of unsaved changes.
     setWindowTitle(Q(methodName_ + " \u2014 " + where) + QStringLiteral("[*] \u2014 ") +
-                   Q(kProduct));
+                   Q(kProductName));
     setWindowModified(MethodModified());
 }
 
 bool StudioWindow::ConfirmDiscard() {
     CommitPendingEdits();
     if (!MethodModified()) return true;
-    QMessageBox box(QMessageBox::Warning, Q(kProduct),
+    QMessageBox box(QMessageBox::Warning, Q(kProductName),
                     Q(Say("The method '{}' has unsaved changes.", methodName_)),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("unsavedChanges"));
@@ -623,7 +625,7 @@ void StudioWindow::KeepWindow() {
 
 void StudioWindow::AskStopAndClose() {
     if (stopQuestion_) return;  // asked already
-    auto* box = new QMessageBox(QMessageBox::Question, Q(kProduct),
+    auto* box = new QMessageBox(QMessageBox::Question, Q(kProductName),
                                 Tq("A measurement is running \u2014 stop it and close?"),
                                 QMessageBox::Yes | QMessageBox::No, this);
     box->setObjectName(QStringLiteral("stopAndClose"));

@@ -28,6 +28,7 @@
 // - Size, position, splitters and the last folders are kept between starts.
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -55,6 +56,8 @@ class QTableView;
 
 namespace qtview {
 
+inline constexpr const char* kProductName = "ORVEVIZari Studio";
+
 struct StudioOptions {
     std::string library = ORVE_DEFAULT_LIBRARY;
     std::string catalogue = ORVE_DEFAULT_CATALOGUE;
@@ -70,6 +73,9 @@ struct StudioOptions {
     // window reads and keeps nothing (screenshots).
     std::string settingsFile;
     bool rememberWindow = true;
+    // On start, offer to recover the runs the runs folder holds journals of
+    // (runs whose program ended before their data were saved).
+    bool offerRecovery = true;
 };
 
 struct StudioRun {
@@ -105,13 +111,22 @@ class StudioWindow final : public QMainWindow {
     // Measures samples S1..Sn with the page's method. A second start while a
     // run is on is refused; the module locks the page during the run. What was
     // measured is saved in the runs folder, also when the run fails or is stopped.
-    StudioRun Measure(int samples);
+    // Kinetics: the samples are measured cycles times, cycle k starting
+    // interval seconds after cycle k - 1 started.
+    StudioRun Measure(int samples, int cycles = 1, double interval = 0.0);
     // The person's stop.
     void StopRun();
     // Closes without asking anything, for a stop signal: a run is stopped
     // first and what it measured kept.
     void StopAndClose(int signal);
     bool Running() const { return running_; }
+
+    // The journals in the runs folder of runs whose data were never saved.
+    QStringList InterruptedRuns() const;
+    // Rebuilds an interrupted run's data from its journal, saves them beside
+    // it as the command line's recovery does, and shows them. The journal
+    // stays. False (and reported) when it cannot be recovered.
+    bool RecoverRun(const QString& journal);
 
     // Whether the page's method differs from what was last opened or saved.
     bool MethodModified() const;
@@ -144,6 +159,7 @@ class StudioWindow final : public QMainWindow {
     // True when the method was saved.
     bool SaveMethodDialog();
     void MeasureDialog();
+    void OfferRecovery();
     void SaveTable();
     void LoadStoredDataDialog();
     void OtherCatalogueDialog();
@@ -217,6 +233,8 @@ class StudioWindow final : public QMainWindow {
     std::string methodName_;
     std::string savedPrint_;  // the page's fingerprint when last opened or saved
     bool titlePending_ = false;
+    int lastSamples_ = 3, lastCycles_ = 1;  // what the measure dialog offers next
+    double lastInterval_ = 60.0;
     bool running_ = false;
     bool closeWhenDone_ = false;
     bool closeUnasked_ = false;  // a stop signal: nobody to ask

@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -629,6 +632,90 @@ TEST_F(StudioPersonTest, Window_FirstStartsToFitAndRemembersItsPlaceAndFolders) 
     EXPECT_EQ(qobject_cast<QSplitter*>(window_->centralWidget())->sizes(), sizes);
     AnswerFile("openMethodDialog", method, Qs((dir_ / "methods here").string()));
     Choose("openMethod");
+    EXPECT_TRUE(reports_.empty()) << reports_.front();
+}
+
+// A run whose program was killed left its journal and the empty data file it
+// reserved: the next start offers to recover it, saves the data as the
+// command line's recovery does and shows them; it asks no more afterwards.
+TEST_F(StudioPersonTest, Recovery_TheNextStartOffersTheRunAnInterruptedProgramLeft) {
+    window_.reset();
+    const fs::path runs = dir_ / "runs";
+    fs::create_directories(runs);
+    const fs::path data = runs / "Run-20261208-120000.json";
+    const fs::path journal = runs / "Run-20261208-120000.json.journal";
+    fs::copy_file(std::string(ORVE_SOURCE_DIR) + "/fuzz/corpus/run_journal/torn", journal);
+    std::ofstream{data};  // the reservation
+    bool asked = false;
+    qttest::WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), "recoverRun");
+        EXPECT_TRUE(box->text().contains(Qs(journal.string()))) << S(box->text());
+        asked = true;
+        QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    });
+    Open();
+    QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+    ASSERT_GT(fs::file_size(data), 0u) << (reports_.empty() ? "" : reports_.front());
+    const auto stored = kvdova::LoadAcqData(data.string());
+    EXPECT_EQ(stored->RunInfo().at("outcome"), "interrupted and recovered");
+    EXPECT_TRUE(fs::exists(journal)) << "the journal stays until the data are checked";
+    EXPECT_GT(Model<host::KVSpread>("KVSResult")->RowCount(), 0) << "the recovered data show";
+    const auto log = LogLines();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+        return line.find("Recovered") != std::string::npos &&
+               line.find(data.string()) != std::string::npos;
+    }));
+    EXPECT_TRUE(window_->InterruptedRuns().isEmpty());
+    EXPECT_TRUE(reports_.empty()) << reports_.front();
+}
+
+// Measure > Start takes cycles and an interval: the same samples measured
+// again, the progress naming the cycle, the stored IDs carrying it.
+TEST_F(StudioPersonTest, Kinetics_TheMeasureDialogTakesCyclesAndAnInterval) {
+    ASSERT_TRUE(window_->OpenMethod(Qs(kExamples + "method-3pos.json")));
+    QLabel* instrument = nullptr;
+    for (auto* label : window_->statusBar()->findChildren<QLabel*>())
+        if (label->text().contains("Instrument:")) instrument = label;
+    ASSERT_NE(instrument, nullptr);
+    std::vector<std::string> lines;
+    window_->Progress().SetStatusSink([&](const std::string&) {
+        if (lines.empty() || lines.back() != S(instrument->text()))
+            lines.push_back(S(instrument->text()));
+    });
+    qttest::WhenModal([](QWidget* dialog) {
+        EXPECT_EQ(dialog->objectName(), "measureDialog");
+        auto* interval = dialog->findChild<QDoubleSpinBox*>("interval");
+        ASSERT_NE(interval, nullptr);
+        EXPECT_FALSE(interval->isEnabled()) << "no interval for a single cycle";
+        dialog->findChild<QSpinBox*>("samples")->setValue(2);
+        dialog->findChild<QSpinBox*>("cycles")->setValue(3);
+        EXPECT_TRUE(interval->isEnabled());
+        interval->setValue(120);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    });
+    Choose("start");
+    const auto log = LogLines();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.find("6 of 6 samples measured in 3 of 3 cycles") != std::string::npos;
+    })) << (log.empty() ? "" : log.back());
+    for (const char* seen : {"cycle 2 of 3, sample 1 of 2, position 3 of 3",
+                             "cycle 2 of 3 done; the next starts in 0:01:4"})
+        EXPECT_TRUE(
+            std::any_of(lines.begin(), lines.end(),
+                        [&](const std::string& l) { return l.find(seen) != std::string::npos; }))
+            << seen << "\n"
+            << ::testing::PrintToString(lines);
+    std::string dataFile;
+    for (const auto& f : fs::directory_iterator(dir_ / "runs"))
+        if (f.path().extension() == ".json") dataFile = f.path().string();
+    ASSERT_FALSE(dataFile.empty());
+    const auto stored = kvdova::LoadAcqData(dataFile);
+    ASSERT_EQ(stored->ItemCount(host::ItemGroup::Type1), 6);
+    EXPECT_EQ(stored->ItemId(host::ItemGroup::Type1, 6), "S2@3");
+    EXPECT_EQ(stored->RunInfo().at("cyclesAsked"), "3");
     EXPECT_TRUE(reports_.empty()) << reports_.front();
 }
 
