@@ -145,7 +145,11 @@ std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters[static_cast<int>(read->shownFilter) - 1]);
     }
-    if (!read->initialDir.empty()) dialog.setDirectory(Q(read->initialDir));
+    if (!read->initialDir.empty()) {
+        dialog.setDirectory(Q(read->initialDir));
+    } else if (!startFolder_.empty()) {
+        dialog.setDirectory(Q(startFolder_));
+    }
     dialog.setDefaultSuffix(Q(BareExtension(read->defaultExtension)));
     if (!read->proposedName.empty()) dialog.selectFile(Q(read->proposedName));
 

@@ -102,11 +102,13 @@ void StudioWindow::SaveTable() {
     auto grid = host::As<host::KVSpread>(session_->Page().Find("KVSResult"));
     if (!grid) return;
     dialogs_->ForgetLastChoice();
+    dialogs_->SetStartFolder(S(StartFolder("folders/tables", Q(options_.runsFolder))));
     if (!Attempt([&] { grid->UserSaveRequest(); })) return;
     // The module's own dialog asked for the file; a cancel chose none.
     const std::string chosen = dialogs_->LastChoice();
     std::error_code ec;
     if (chosen.empty() || !std::filesystem::exists(chosen, ec)) return;
+    RememberFolder("folders/tables", Q(chosen));
     const std::string said = Say("Table saved to {}", chosen);
     statusBar()->showMessage(Q(said));
     if (log_) log_->AddNote(Q(said), Q(chosen));

@@ -214,6 +214,8 @@ void StudioWindow::StartSession() {
     progress_->EnableAbort(running_);
     if (calls_) calls_->SetProgress(progress_.get());
     dialogs_ = std::make_unique<QtFileDialogs>(windows_);
+    // The grid's own Save... starts where the last table went.
+    dialogs_->SetStartFolder(S(StartFolder("folders/tables", Q(options_.runsFolder))));
     clipboard_ = std::make_unique<QtClipboard>();
     h.UseProgress(progress_.get());
     h.UseDialogs(dialogs_.get());
