@@ -26,6 +26,8 @@
 // - Every text comes from the text catalogue; Language offers the shipped
 //   catalogues by their language's name.
 // - Size, position, splitters and the last folders are kept between starts.
+// - On start it offers to recover each run whose program ended before the
+//   run's data were saved (a journal in the runs folder).
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>

@@ -161,11 +161,16 @@ class StudioPersonTest : public qttest::QtTest {
         QTest::mouseClick(Positions().viewport(), Qt::LeftButton, {},
                           Positions().visualRect(Cell(1, row)).center());
     }
+    static void Dismiss(QWidget* w) {
+        if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->reject();
+    }
     // Answers the next question box by clicking its button.
     static void Answer(const QString& name, QMessageBox::StandardButton button,
                        std::function<void()> then = {}) {
         qttest::WhenModal([name, button, then](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
+            // Another dialog is closed, so that the test fails instead of hanging.
+            if (box == nullptr) Dismiss(w);
             ASSERT_NE(box, nullptr) << "expected the question " << name.toStdString();
             EXPECT_EQ(box->objectName(), name);
             if (then) then();  // the next dialog opens once this one is answered
@@ -177,6 +182,7 @@ class StudioPersonTest : public qttest::QtTest {
                            std::function<void()> then = {}) {
         qttest::WhenModal([name, path, folder, then](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (dialog == nullptr) Dismiss(w);
             ASSERT_NE(dialog, nullptr) << "expected the file dialog " << name.toStdString();
             EXPECT_EQ(dialog->objectName(), name);
             if (!folder.isEmpty()) {
