@@ -138,11 +138,18 @@ StudioRun StudioWindow::Measure(int samples, int cycles, double interval) {
                 (ending.empty() ? "" : "; " + ending);
             std::string dataLine;
             if (!options.dataPath.empty()) {
-                dataLine = report.dataSaved ? Say("data saved to {}", options.dataPath)
-                                            : Say("the data could NOT be saved to {}: {}",
-                                                  options.dataPath, why);
+                dataLine = report.dataSaved
+                               ? Say("data saved to {}", options.dataPath)
+                               : Say("the data could NOT be saved to {}: {}", options.dataPath,
+                                     report.dataError.empty() ? why : report.dataError);
                 run.text += "; " + dataLine;
             }
+            // The data that could not be saved are not lost: the journal keeps them.
+            if (!report.journalPath.empty())
+                run.warnings.push_back(
+                    Say("the run's journal keeps every reading: {}; the next start offers to "
+                        "recover it",
+                        report.journalPath));
             statusBar()->showMessage(Q(run.text));
             if (log_) {
                 QStringList warnings;
