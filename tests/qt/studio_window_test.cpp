@@ -214,7 +214,8 @@ TEST_F(StudioWindowTest, ClosingDuringARunAsksThenStopsItKeepsWhatWasMeasuredAnd
     auto stored = kvdova::LoadAcqData(run.dataPath);
     EXPECT_EQ(stored->RunInfo().at("methodFile"), method.string());
     EXPECT_EQ(stored->RunInfo().at("outcome"), "aborted by the user");
-    EXPECT_EQ(kvdova::RunSampleIds(stored->RunInfo()), (std::vector<std::string>{"S1", "S2", "S3"}));
+    EXPECT_EQ(kvdova::RunSampleIds(stored->RunInfo()),
+              (std::vector<std::string>{"S1", "S2", "S3"}));
     EXPECT_TRUE(window_->isVisible()) << "closes only once the run has returned";
     // The reader was parked and the page given back.
     EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
