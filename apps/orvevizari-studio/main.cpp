@@ -48,15 +48,19 @@ int main(int argc, char** argv) {
     // A server's instrument keeps real time whatever the window does.
     options.virtualClock =
         (demoSamples > 0 || !screenshot.empty()) && options.server.address.empty();
+    // A picture shows the window as it first starts, whatever a person left.
+    options.rememberWindow = screenshot.empty();
+    // A picture or a demonstration asks nothing.
+    options.offerRecovery = screenshot.empty() && demoSamples <= 0;
     QApplication app(argc, argv);
     try {
         qtview::StudioWindow window(options);
-        // A stop signal closes the window as the person would: a run is
+        // A stop signal closes the window without asking anyone: a run is
         // stopped and what it measured kept before the program ends.
         qtview::StopSignalNotifier stopSignals;
         QObject::connect(&stopSignals, &qtview::StopSignalNotifier::StopRequested, &window,
-                         [&window](int) { window.close(); });
-        window.resize(1280, 680);
+                         [&window](int signal) { window.StopAndClose(signal); });
+        if (!screenshot.empty()) window.resize(1280, 680);
         if (!method.empty() && !window.OpenMethod(QString::fromStdString(method))) return 2;
         window.show();
         if (demoSamples > 0 && !window.Measure(demoSamples).completed) return 1;

@@ -11,7 +11,6 @@
 #include "commands.h"
 #include "host/error.h"
 #include "platform/kvbase/progress.h"
-#include "platform/kvdova/acq_data_file.h"
 #include "platform/loader/component_loader.h"
 #include "platform/loader/measurement_run.h"
 #include "platform/loader/run_journal.h"
@@ -181,44 +180,14 @@ int Measure(const Common& common) {
 int RecoverRun(const Common& common) {
     try {
         const std::string journal = gArgs.journal;
-        std::string dataPath = gArgs.data;
-        if (dataPath.empty()) {
-            const std::string suffix = ".journal";
-            dataPath =
-                journal.size() > suffix.size() &&
-                        journal.compare(journal.size() - suffix.size(), suffix.size(), suffix) == 0
-                    ? journal.substr(0, journal.size() - suffix.size())
-                    : journal + ".json";
-        }
-        loader::RunOptions files;
-        files.dataPath = dataPath;
-        files.outPath = gArgs.out;
-        files.overwrite = gArgs.overwrite;
-        files.journal = false;
-        files.inputPaths.push_back(journal);
-        // A reserved but empty data file (a run killed before it saved) is no
-        // earlier output: the recovery takes its place. Only that file: a
-        // table in the way is refused as ever.
-        std::error_code ec;
-        const bool reserved = std::filesystem::is_regular_file(dataPath, ec) &&
-                              std::filesystem::file_size(dataPath, ec) == 0;
-        loader::RunOptions check = files;
-        if (reserved) {
-            check.dataPath.clear();
-            check.inputPaths.push_back(dataPath);  // the table may not be it
-        }
-        loader::CheckRunFiles(check);
-        if (loader::SameFile(dataPath, journal)) {
-            throw host::Error(
-                loader::kErrRunFiles,
-                fmt::format("'{}' is the journal itself: give --data another file", dataPath));
-        }
-        const loader::RecoveredRun recovered = loader::RecoverJournal(journal);
+        const loader::SavedRecovery saved =
+            loader::SaveRecoveredRun(journal, gArgs.data, gArgs.out, gArgs.overwrite);
+        const loader::RecoveredRun& recovered = saved.run;
+        const std::string& dataPath = saved.dataPath;
         if (recovered.tornLastLine) {
             std::cerr << "orvevizari: warning: the journal's last line was cut short when the run "
                          "was killed; it was dropped\n";
         }
-        kvdova::SaveAcqData(*recovered.data, dataPath);
         std::cout << fmt::format("recovered {} reading{} of {} sample{} ({}): {}\n",
                                  recovered.readings, recovered.readings == 1 ? "" : "s",
                                  recovered.data->ItemCount(host::ItemGroup::Type1) +

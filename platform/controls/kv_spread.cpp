@@ -87,8 +87,14 @@ std::int32_t KVSpread::RowCount() const {
 void KVSpread::SetRowCount(std::int32_t n) {
     CheckSize(n, ColumnCount());
     rows_.resize(static_cast<std::size_t>(n), BlankRow());
+    const std::int32_t before = activeRow_;
     if (activeRow_ > n) activeRow_ = 0;
     Changed();
+    ReportLostSelection(before);
+}
+
+void KVSpread::ReportLostSelection(std::int32_t before) {
+    if (before > 0 && activeRow_ == 0) rowSelected_.Raise(0);
 }
 
 std::int32_t KVSpread::ColumnCount() const {
@@ -138,12 +144,14 @@ void KVSpread::InsertRow(std::int32_t row) {
 void KVSpread::DeleteRow(std::int32_t row) {
     CheckRow(row);
     rows_.erase(rows_.begin() + (row - 1));
+    const std::int32_t before = activeRow_;
     if (activeRow_ == row) {
         activeRow_ = 0;
     } else if (activeRow_ > row) {
         --activeRow_;
     }
     Changed();
+    ReportLostSelection(before);
 }
 
 void KVSpread::SetColumnRange(std::int32_t col, const std::string& range) {
@@ -171,8 +179,10 @@ std::int32_t KVSpread::ColumnWidth(std::int32_t col) const {
 void KVSpread::Reset() {
     columns_.clear();
     rows_.clear();
+    const std::int32_t before = activeRow_;
     activeRow_ = 0;
     Changed();
+    ReportLostSelection(before);
 }
 
 void KVSpread::AddColumn(const host::ParamDef& def, std::int32_t width) {

@@ -7,9 +7,11 @@
 //   through SetRowCount, SetColumnCount, InsertRow, DeleteRow, AddColumn, Reset
 //   and the designed "nrcols".
 // - The active row follows its row: inserting at or above it moves it down,
-//   deleting above it moves it up, deleting it or cutting the rows below it
-//   leaves no active row (0). None of this raises row-selected; only a person's
-//   selection (UserSelectRow) does.
+//   deleting above it moves it up. Deleting it, cutting the rows below it or a
+//   Reset leaves no active row (0) and raises row-selected with 0: the rows
+//   changed under the selection, and whoever enables actions by the selection
+//   must hear that it is gone. Otherwise only a person's selection
+//   (UserSelectRow) raises row-selected.
 // - SetCell (code) stores any value as written. UserEditCell (a person) is
 //   refused on a locked column, and with "validate" set when the value is not
 //   of the column's vartype or lies outside its range; a value it takes is
@@ -87,6 +89,8 @@ class KVSpread final : public ControlBase<host::KVSpread> {
     void CheckCell(std::int32_t col, std::int32_t row) const;
     void CheckSize(std::int32_t rows, std::int32_t cols) const;
     SpreadRow BlankRow() const;
+    // After rows changed: reports a selection that they took away.
+    void ReportLostSelection(std::int32_t before);
 
     const host::NumberFormat& numbers_;
     std::vector<SpreadColumn> columns_;

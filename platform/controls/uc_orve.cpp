@@ -136,6 +136,16 @@ void UCORVE::Localize() {
     Changed();
 }
 
+void UCORVE::SetItemName(const std::string& key, const std::string& name) {
+    const std::int32_t i = setup_->IndexOf(key);
+    if (i == 0) Raise(kErrArgument, "{}: no setup value '{}' is shown", Label(), key);
+    auto def = *setup_->Def(i);
+    if (def.name == name) return;
+    def.name = name;
+    setup_->SetDef(i, def);
+    Changed();
+}
+
 void UCORVE::OnSetupChanged(std::function<void()> handler) {
     setupChanged_.Connect(std::move(handler));
 }

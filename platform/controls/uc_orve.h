@@ -20,6 +20,8 @@
 //   checked against the item's type and range (refusals raise host::Error).
 // - Localize gives every shown item the catalogue's text for its ID as its
 //   name (the name itself when the catalogue has none), now and on rebuilds.
+//   SetItemName names one shown item (a host lists an item it took from a
+//   method under the caption of the entry it belongs to).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +53,8 @@ class UCORVE final : public ControlBase<host::UCORVE> {
 
     std::shared_ptr<host::InstrumentInfo> InstrumentInfo() const { return info_; }
     std::shared_ptr<host::ParamDefList> SetupDescription() const { return description_; }
+    // Raises host::Error for a key the display does not show.
+    void SetItemName(const std::string& key, const std::string& name);
     // A description item's default value (see above).
     static host::Variant DefaultOf(const host::ParamDef& def);
 

@@ -10,6 +10,7 @@
 
 #include "platform/kvdova/acq_data.h"
 #include "platform/loader/host_session.h"
+#include "platform/loader/run_journal.h"
 
 namespace loader {
 
@@ -98,6 +99,24 @@ std::string StopSignalName(int signal);
 // creating it empty; the run then replaces it (RunOptions::overwrite). The
 // folder is made when missing. Raises host::Error when either cannot be made.
 std::string NewRunDataPath(const std::string& folder);
+
+// The data file a journal belongs to: its path without ".journal"; a journal
+// named otherwise gets ".json" added.
+std::string DataPathOfJournal(const std::string& journalPath);
+
+struct SavedRecovery {
+    RecoveredRun run;
+    std::string dataPath;          // where the recovered data were saved
+    bool tookReservation = false;  // the data file was the killed run's empty reservation
+};
+// Rebuilds the run a journal holds (RecoverJournal) and saves its acquisition
+// data to dataPath (empty: DataPathOfJournal), checked first as a run's
+// outputs are, with outPath (a result table the caller saves; may be empty).
+// An existing data file is replaced only with overwrite, or when it is the
+// empty file the killed run reserved. The journal stays. Failure policy: let
+// pass (host::Error naming the file, and nothing saved).
+SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataPath,
+                               const std::string& outPath, bool overwrite);
 
 // Loads stored acquisition data and shows it through the control: the method
 // stored with the data, LoadMethod, LoadAcqData. Raises for a malformed file.

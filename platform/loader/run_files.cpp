@@ -196,6 +196,43 @@ std::string NewRunDataPath(const std::string& folder) {
                        stem));
 }
 
+std::string DataPathOfJournal(const std::string& journalPath) {
+    const std::string suffix = ".journal";
+    if (journalPath.size() > suffix.size() &&
+        journalPath.compare(journalPath.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return journalPath.substr(0, journalPath.size() - suffix.size());
+    return journalPath + ".json";
+}
+
+SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataPath,
+                               const std::string& outPath, bool overwrite) {
+    SavedRecovery saved;
+    if (dataPath.empty()) dataPath = DataPathOfJournal(journalPath);
+    RunOptions files;
+    files.dataPath = dataPath;
+    files.outPath = outPath;
+    files.overwrite = overwrite;
+    files.journal = false;
+    files.inputPaths.push_back(journalPath);
+    // A reserved but empty data file (a run killed before it saved) is no
+    // earlier output: the recovery takes its place. Only that file: a table
+    // in the way is refused as ever, and may not be that file.
+    std::error_code ec;
+    if (fs::exists(dataPath, ec) && fs::is_regular_file(dataPath, ec) &&
+        fs::file_size(dataPath, ec) == 0 && !ec) {
+        files.dataPath.clear();
+        files.inputPaths.push_back(dataPath);
+        saved.tookReservation = true;
+    }
+    CheckRunFiles(files);
+    if (SameFile(dataPath, journalPath))
+        Refuse(fmt::format("'{}' is the journal itself: give another data file", dataPath));
+    saved.run = RecoverJournal(journalPath);
+    kvdova::SaveAcqData(*saved.run.data, dataPath);
+    saved.dataPath = dataPath;
+    return saved;
+}
+
 std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,
                                                  const std::string& dataPath) {
     auto data = kvdova::LoadAcqData(dataPath);

@@ -309,16 +309,25 @@ void Instrument::WriteInstInfo(host::DataPacket& packet) const {
     };
     host::ParamDef wells = text("Wells", "Plate Wells");
     wells.dataType = host::kTypeNumber;
+    // The stage travel in mm, in the setup description's range syntax, as the
+    // value and as the item's range, so that a host can check positions
+    // before anything moves.
+    auto travel = [](const char* id, const char* name, double from, double to) {
+        host::ParamDef d;
+        d.id = id;
+        d.name = d.caption = name;
+        d.dataType = host::kTypeText;
+        d.unit = "mm";
+        d.range = kvbase::FormatNumericRange(from, to);
+        return std::pair{d, host::Variant(d.range)};
+    };
     WriteParamSet(packet, {
                               {text("InstType", "Instrument Type"), host::Variant("ORVE")},
                               {text("InstSerial", "Serial Number"), host::Variant("QN-SIM-0001")},
                               {text("Firmware", "Firmware Version"), host::Variant("1.0.0")},
                               {wells, host::Variant(hardware_.Plate().Wells())},
-                              // The stage's travel, in the range syntax of the setup description.
-                              {text("StageX", "Stage travel X (mm)"),
-                               host::Variant(kvbase::FormatNumericRange(kStageMinX, kStageMaxX))},
-                              {text("StageY", "Stage travel Y (mm)"),
-                               host::Variant(kvbase::FormatNumericRange(kStageMinY, kStageMaxY))},
+                              travel("StageX", "Stage travel X", kStageMinX, kStageMaxX),
+                              travel("StageY", "Stage travel Y", kStageMinY, kStageMaxY),
                           });
 }
 

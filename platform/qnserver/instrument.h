@@ -93,7 +93,8 @@ class Instrument {
     void WriteSetupDesc(host::DataPacket& packet) const;
     // The current value of every setup description entry, in its order and type.
     void WriteCurrSetup(host::DataPacket& packet) const;
-    // A parameter set holding "InstType" and "InstSerial" among others.
+    // A parameter set holding "InstType" and "InstSerial" among others, and
+    // "StageX" and "StageY", whose ranges are the stage travel in mm.
     void WriteInstInfo(host::DataPacket& packet) const;
     void TakeInstInfo(host::DataPacket& packet);
     void TakeCalibration(host::DataPacket& packet);

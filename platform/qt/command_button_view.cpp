@@ -1,6 +1,7 @@
 #include "platform/qt/command_button_view.h"
 
 #include <QPushButton>
+#include <QStyle>
 
 #include "platform/qt/view_support.h"
 
@@ -28,6 +29,12 @@ void CommandButtonView::RepaintContent() {
 void CommandButtonView::resizeEvent(QResizeEvent* event) {
     ControlView::resizeEvent(event);
     button_->setGeometry(rect());
+}
+
+int CommandButtonView::TextWidthNeed() const {
+    if (button_->text().isEmpty()) return 0;
+    const int frame = button_->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button_);
+    return button_->fontMetrics().horizontalAdvance(button_->text()) + 2 * frame + 8;
 }
 
 }  // namespace qtview

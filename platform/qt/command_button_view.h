@@ -16,6 +16,7 @@ class CommandButtonView final : public ControlView {
                       QWidget* parent);
 
     QPushButton* Button() const { return button_; }
+    int TextWidthNeed() const override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPointer>
 
+#include "platform/qt/form_view.h"
 #include "platform/qt/view_support.h"
 
 namespace qtview {
@@ -27,7 +28,7 @@ void ControlView::Attach() {
 void ControlView::Refresh() noexcept {
     try {
         const host::Control& m = *model_;
-        setGeometry(PxRect(m.Geometry()));
+        setGeometry(PxRect(m.Geometry(), Room()));
         setEnabled(m.Enabled());
         setFont(FontOf(PropertyOr(m, "font"), QApplication::font()));
         setToolTip(Q(TextProperty(m, "tooltiptext")));
@@ -39,9 +40,17 @@ void ControlView::Refresh() noexcept {
         }
         RepaintContent();
         setVisible(m.Visible());
+        if (TextWidthNeed() > 0) {
+            if (auto* form = FormView::Of(this)) form->RoomMayHaveChanged();
+        }
     } catch (...) {
         // A repaint that fails leaves the view as it was; the model is unharmed.
     }
+}
+
+double ControlView::Room() const {
+    const FormView* form = FormView::Of(this);
+    return form != nullptr ? form->Room() : 1.0;
 }
 
 void ControlView::mousePressEvent(QMouseEvent* event) {

@@ -24,6 +24,12 @@ class ControlView : public QWidget {
     // Repaints from the model. Never raises: the model calls it from inside
     // its own operations, which a view must not disturb.
     void Refresh() noexcept;
+    // The width in pixels the view needs to show its whole text; 0 for a view
+    // that holds no text of its own.
+    virtual int TextWidthNeed() const { return 0; }
+    // How much wider than designed its form shows the controls, so that every
+    // text fits (1: as designed; see FormView).
+    double Room() const;
 
   protected:
     ControlView(std::shared_ptr<host::Control> model, ViewContext context, QWidget* parent);

@@ -1,18 +1,27 @@
 #include "platform/qt/entry_view.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStyle>
 
+#include "platform/qt/catalogue_texts.h"
+#include "platform/qt/page_checks.h"
 #include "platform/qt/view_support.h"
 
 namespace qtview {
 namespace {
 
 constexpr int kGap = 3;  // pixels between the label, the editor and the unit
+
+// The mark of a value that is not valid, and the look of a locked editor.
+const QColor kInvalidBase(255, 214, 214);
+const QColor kInvalidText(150, 0, 0);
 
 }  // namespace
 
@@ -25,7 +34,11 @@ EntryView::EntryView(std::shared_ptr<host::KVEntry> model, ViewContext context, 
       check_(new QCheckBox(this)),
       unit_(new QLabel(this)) {
     combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    plain_ = edit_->palette();
     connect(edit_, &QLineEdit::editingFinished, this, [this] { CommitText(); });
+    // Marked as it is typed, before the entry has the value.
+    connect(edit_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { ShowValidity(host::Variant(S(text))); });
     connect(combo_, &QComboBox::activated, this, [this](int index) { CommitItem(index); });
     connect(check_, &QCheckBox::clicked, this, [this](bool checked) { CommitCheck(checked); });
     Attach();
@@ -54,12 +67,14 @@ void EntryView::RepaintContent() {
         QStringList items;
         for (const auto& item : ListItems(m.Range())) items << Q(item);
         QStringList shown;
-        for (int i = 0; i < combo_->count(); ++i) shown << combo_->itemText(i);
+        for (int i = 0; i < combo_->count(); ++i) shown << combo_->itemData(i).toString();
         if (shown != items) {
             combo_->clear();
-            combo_->addItems(items);
+            for (const QString& item : items)
+                combo_->addItem(Q(Text(Context().texts, S(item))), item);
         }
-        combo_->setCurrentIndex(combo_->findText(Q(EditText(value)), Qt::MatchFixedString));
+        combo_->setCurrentIndex(
+            combo_->findData(Q(EditText(value)), Qt::UserRole, Qt::MatchFixedString));
         combo_->setEnabled(!locked);
     } else if (ctrlType == host::kCtrlCheck) {
         const QSignalBlocker block(check_);
@@ -83,12 +98,72 @@ void EntryView::RepaintContent() {
             edit_->setCursorPosition(0);
         }
     }
+    if (!(edit_->hasFocus() && edit_->isModified())) ShowValidity(value);
     PlaceParts();
+}
+
+void EntryView::ShowValidity(const host::Variant& value) {
+    const host::KVEntry& m = *entry_;
+    const std::string problem = EntryProblem(m, value, Context().texts);
+    valid_ = problem.empty();
+    const bool locked = BoolProperty(m, "locked", false);
+    QPalette look = plain_;
+    if (!valid_) {
+        look.setColor(QPalette::Base, kInvalidBase);
+        look.setColor(QPalette::Button, kInvalidBase);
+        look.setColor(QPalette::Text, kInvalidText);
+        look.setColor(QPalette::ButtonText, kInvalidText);
+    } else if (locked) {
+        // Read-only looks read-only: the field takes the colour of what lies behind it.
+        look.setColor(QPalette::Base, palette().color(QPalette::Window));
+        look.setColor(QPalette::Window, palette().color(QPalette::Window));
+    }
+    edit_->setPalette(look);
+    combo_->setPalette(look);
+    // A check box says what it is by its caption; what it takes needs no words.
+    const std::string tip = !valid_                            ? problem
+                            : m.CtrlType() == host::kCtrlCheck ? std::string()
+                                                               : EntryHelp(m, Context().texts);
+    const std::string own = TextProperty(m, "tooltiptext");
+    setToolTip(Q(own.empty() ? tip : tip.empty() ? own : own + "\n" + tip));
+}
+
+void EntryView::changeEvent(QEvent* event) {
+    ControlView::changeEvent(event);
+    // A locked field follows the colour of the form behind it.
+    if (event->type() == QEvent::PaletteChange && valid_ &&
+        BoolProperty(*entry_, "locked", false)) {
+        QPalette look = edit_->palette();
+        look.setColor(QPalette::Base, palette().color(QPalette::Window));
+        look.setColor(QPalette::Window, palette().color(QPalette::Window));
+        edit_->setPalette(look);
+        combo_->setPalette(look);
+    }
 }
 
 void EntryView::resizeEvent(QResizeEvent* event) {
     ControlView::resizeEvent(event);
     PlaceParts();
+}
+
+// The label's text, the editor's and the unit, side by side.
+int EntryView::TextWidthNeed() const {
+    const int labelNeed = IntProperty(*entry_, "labelwidth", 0) > 0
+                              ? label_->fontMetrics().horizontalAdvance(label_->text()) + kGap
+                              : 0;
+    const int unitNeed =
+        unit_->text().isEmpty() ? 0 : unit_->fontMetrics().horizontalAdvance(unit_->text()) + kGap;
+    // An editable field scrolls what is typed into it; a locked one shows its
+    // whole value, and a list its widest item.
+    int editorNeed = EditorNeed();
+    if (check_->isVisibleTo(this)) {
+        editorNeed = check_->sizeHint().width();
+    } else if (edit_->isVisibleTo(this) && !edit_->isReadOnly()) {
+        editorNeed = edit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                     edit_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit_) * 2 +
+                     6;
+    }
+    return labelNeed + editorNeed + unitNeed;
 }
 
 // The width the editor needs to show its whole text.
@@ -101,13 +176,18 @@ int EntryView::EditorNeed() const {
 
 void EntryView::PlaceParts() {
     const int h = height();
-    int labelWidth = std::min(Px(IntProperty(*entry_, "labelwidth", 0)), width());
+    int labelWidth = std::min(
+        static_cast<int>(std::lround(Px(IntProperty(*entry_, "labelwidth", 0)) * Room())), width());
     const int unitWidth =
         unit_->text().isEmpty() ? 0 : unit_->fontMetrics().horizontalAdvance(unit_->text()) + kGap;
-    // An editor too narrow for its text takes what its label does not need.
     if (labelWidth > 0) {
-        const int room = width() - labelWidth - kGap - unitWidth;
         const int need = EditorNeed();
+        // A caption longer than designed (a translation) takes what the editor does not need.
+        const int caption = label_->fontMetrics().horizontalAdvance(label_->text());
+        if (caption > labelWidth)
+            labelWidth = std::max(labelWidth, std::min(caption, width() - kGap - unitWidth - need));
+        // An editor too narrow for its text takes what its label does not need.
+        const int room = width() - labelWidth - kGap - unitWidth;
         if (need > room) {
             const int labelNeed = label_->fontMetrics().horizontalAdvance(label_->text()) + kGap;
             labelWidth = std::max(std::min(labelWidth, labelNeed), labelWidth - (need - room));
@@ -133,7 +213,7 @@ void EntryView::CommitText() {
 
 void EntryView::CommitItem(int index) {
     if (index < 0) return;
-    const std::string item = S(combo_->itemText(index));
+    const std::string item = S(combo_->itemData(index).toString());
     if (!Guard(Context(), [&] { entry_->UserSetValue(host::Variant(item)); })) Refresh();
 }
 

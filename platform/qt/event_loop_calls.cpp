@@ -135,9 +135,7 @@ bool EventLoopCalls::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     if (ForStop(watched, event)) return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && progress_ &&
-        progress_->AbortEnabled() && QApplication::activeModalWidget() == nullptr) {
+    if (progress_ && progress_->EscapeStops(watched, event)) {
         progress_->RequestAbort();
         return true;
     }

@@ -1,7 +1,11 @@
 #include "platform/qt/form_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QPalette>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include "platform/controls/form.h"
 #include "platform/qt/view_factory.h"
@@ -21,6 +25,8 @@ std::shared_ptr<host::Form> Hold(host::Form& form) {
     }
     return std::shared_ptr<host::Form>(&form, [](host::Form*) {});
 }
+
+constexpr double kMostRoom = 2.0;
 
 }  // namespace
 
@@ -55,8 +61,49 @@ FormView::FormView(host::Form& form, ViewContext context, QWidget* parent)
             if (view) view->FollowForm();
         });
     }
+    UpdateRoom();
     FollowForm();
     if (context_.windows != nullptr) context_.windows->Register(form_->Handle(), this);
+}
+
+FormView* FormView::Of(const QWidget* widget) {
+    for (QWidget* w = widget != nullptr ? widget->parentWidget() : nullptr; w != nullptr;
+         w = w->parentWidget()) {
+        if (auto* form = qobject_cast<FormView*>(w)) return form;
+    }
+    return nullptr;
+}
+
+void FormView::RoomMayHaveChanged() {
+    if (roomPending_) return;
+    roomPending_ = true;
+    QTimer::singleShot(0, this, [this] { UpdateRoom(); });
+}
+
+void FormView::UpdateRoom() noexcept {
+    roomPending_ = false;
+    double room = 1.0;
+    for (const auto& view : views_) {
+        if (!view) continue;
+        try {
+            const int need = view->TextWidthNeed();
+            const int have = Px(view->Model()->Geometry().width);
+            if (need > 0 && have > 0) room = std::max(room, static_cast<double>(need) / have);
+        } catch (...) {
+            // A control that cannot say what it needs keeps the room as it is.
+        }
+    }
+    room = std::min(room, kMostRoom);
+    if (std::abs(room - room_) < 0.005) return;
+    room_ = room;
+    FollowForm();
+    for (const auto& view : views_)
+        if (view) view->Refresh();
+}
+
+QSize FormView::ShownSize() const {
+    return QSize(static_cast<int>(std::lround(form_->Width() * room_ / host::kTwipsPerPixel)),
+                 Px(form_->Height()));
 }
 
 FormView::~FormView() {
@@ -80,12 +127,16 @@ ControlView* FormView::ViewOf(const std::string& name, std::int32_t index) const
 }
 
 QSize FormView::sizeHint() const {
-    return QSize(Px(form_->Width()), Px(form_->Height()));
+    try {
+        return ShownSize();
+    } catch (...) {
+        return QWidget::sizeHint();
+    }
 }
 
 void FormView::FollowForm() noexcept {
     try {
-        const QSize size(Px(form_->Width()), Px(form_->Height()));
+        const QSize size = ShownSize();
         if (size != this->size()) {
             sizing_ = true;
             resize(size);
@@ -117,8 +168,10 @@ void FormView::resizeEvent(QResizeEvent* event) {
     if (sizing_) return;
     const QSize now = event->size();
     // The form's own size, shown to the nearest pixel, is no resize by a person.
-    if (now == QSize(Px(form_->Width()), Px(form_->Height()))) return;
-    Guard(context_, [&] { form_->UserResize(Twips(now.width()), Twips(now.height())); });
+    if (now == ShownSize()) return;
+    const auto width =
+        static_cast<std::int32_t>(std::lround(now.width() * host::kTwipsPerPixel / room_));
+    Guard(context_, [&] { form_->UserResize(width, Twips(now.height())); });
 }
 
 }  // namespace qtview

@@ -8,6 +8,12 @@
 // The form's size and background colour follow the model, and a person
 // resizing the widget resizes the form (UserResize). With a window registry
 // in the context the form's handle names this widget while it exists.
+//
+// Room: a control designed too narrow for its text (a translated caption, a
+// locked value shown whole) makes the whole form wider, left edges and widths
+// alike, up to twice its designed width: the form keeps its layout, and the
+// window or dialog around it gives the room. The form's own size stays in
+// twips as designed; only its view is wider.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,17 +48,27 @@ class FormView final : public QWidget {
     // The form's size in pixels.
     QSize sizeHint() const override;
 
+    // The nearest form view holding widget; nullptr when none does.
+    static FormView* Of(const QWidget* widget);
+    double Room() const { return room_; }
+    // Looks again at the room the controls need, once the event loop runs.
+    void RoomMayHaveChanged();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void FollowForm() noexcept;
     void FollowColor();
+    void UpdateRoom() noexcept;
+    QSize ShownSize() const;
 
     std::shared_ptr<host::Form> form_;
     ViewContext context_;
     std::vector<QPointer<ControlView>> views_;
     bool sizing_ = false;
+    double room_ = 1.0;
+    bool roomPending_ = false;
 };
 
 }  // namespace qtview

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include "platform/qt/view_support.h"
 
@@ -31,6 +32,14 @@ void OptionButtonView::RepaintContent() {
 void OptionButtonView::resizeEvent(QResizeEvent* event) {
     ControlView::resizeEvent(event);
     button_->setGeometry(rect());
+}
+
+int OptionButtonView::TextWidthNeed() const {
+    if (button_->text().isEmpty()) return 0;
+    const QStyle* style = button_->style();
+    return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button_) +
+           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button_) +
+           button_->fontMetrics().horizontalAdvance(button_->text());
 }
 
 }  // namespace qtview

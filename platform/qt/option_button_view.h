@@ -17,6 +17,7 @@ class OptionButtonView final : public ControlView {
                      QWidget* parent);
 
     QRadioButton* Button() const { return button_; }
+    int TextWidthNeed() const override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -36,4 +36,12 @@ void PicButtonView::resizeEvent(QResizeEvent* event) {
     button_->setGeometry(rect());
 }
 
+// The icon, the caption and the frame's margins: what the caption needs not
+// to be cut.
+int PicButtonView::TextWidthNeed() const {
+    if (button_->text().isEmpty()) return 0;
+    return button_->iconSize().width() + 4 +
+           button_->fontMetrics().horizontalAdvance(button_->text()) + 8;
+}
+
 }  // namespace qtview

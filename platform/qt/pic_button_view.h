@@ -16,6 +16,7 @@ class PicButtonView final : public ControlView {
     PicButtonView(std::shared_ptr<host::KVPicButton> model, ViewContext context, QWidget* parent);
 
     QToolButton* Button() const { return button_; }
+    int TextWidthNeed() const override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

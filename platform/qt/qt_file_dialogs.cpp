@@ -145,7 +145,11 @@ std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters[static_cast<int>(read->shownFilter) - 1]);
     }
-    if (!read->initialDir.empty()) dialog.setDirectory(Q(read->initialDir));
+    if (!read->initialDir.empty()) {
+        dialog.setDirectory(Q(read->initialDir));
+    } else if (!startFolder_.empty()) {
+        dialog.setDirectory(Q(startFolder_));
+    }
     dialog.setDefaultSuffix(Q(BareExtension(read->defaultExtension)));
     if (!read->proposedName.empty()) dialog.selectFile(Q(read->proposedName));
 
@@ -162,6 +166,7 @@ std::int32_t QtFileDialogs::Show(host::OpenFileNameA& request) {
     if (!failure.empty()) return Fail(failure);
     const int filter = filters.indexOf(dialog.selectedNameFilter());
     if (filter >= 0) request.filterIndex = static_cast<std::uint32_t>(filter + 1);
+    lastChoice_ = S(chosen.front());
     return 1;
 }
 

@@ -22,6 +22,7 @@
 // raises out of any of these functions; the reason is kept in LastFailure().
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "host/file_dialog.h"
 
@@ -44,6 +45,12 @@ class QtFileDialogs final : public host::FileDialogs {
 
     // Why the last dialog failed; empty after a choice or a cancel.
     const std::string& LastFailure() const { return lastFailure_; }
+    // The path the person chose last, for a host that confirms the save;
+    // empty after ForgetLastChoice until the next choice.
+    const std::string& LastChoice() const { return lastChoice_; }
+    void ForgetLastChoice() { lastChoice_.clear(); }
+    // Where a dialog whose request names no folder starts; empty: Qt's choice.
+    void SetStartFolder(std::string folder) { startFolder_ = std::move(folder); }
 
   private:
     std::int32_t Show(host::OpenFileNameA& request);
@@ -51,6 +58,8 @@ class QtFileDialogs final : public host::FileDialogs {
 
     WindowRegistry& windows_;
     std::string lastFailure_;
+    std::string lastChoice_;
+    std::string startFolder_;
 };
 
 }  // namespace qtview

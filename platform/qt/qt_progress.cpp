@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 
 #include <fmt/format.h>
 
@@ -101,10 +104,28 @@ void QtProgress::Wait(double seconds) {
     }
 }
 
+bool QtProgress::EscapeStops(QObject* watched, QEvent* event) const {
+    if (!abortEnabled_ || event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return false;
+    if (QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr)
+        return false;
+    // The key reaches the window first and its widget next; the widget it is
+    // for decides.
+    const QWidget* widget = qobject_cast<const QWidget*>(watched);
+    if (widget == nullptr && qobject_cast<const QWindow*>(watched) != nullptr) {
+        widget = QApplication::focusWidget();
+        if (widget == nullptr) widget = QApplication::activeWindow();
+    }
+    if (widget == nullptr || qobject_cast<const QMenuBar*>(widget) != nullptr ||
+        qobject_cast<const QMenu*>(widget) != nullptr)
+        return false;
+    return !escapeWindow_ || widget->window() == escapeWindow_.data();
+}
+
 bool QtProgress::eventFilter(QObject* watched, QEvent* event) {
-    if (waitLoop_ != nullptr && abortEnabled_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        QApplication::activeModalWidget() == nullptr) {
+    if (waitLoop_ != nullptr && EscapeStops(watched, event)) {
         RequestAbort();
         return true;
     }

@@ -15,7 +15,9 @@
 // arrives ends early: a wait begun with an abort pending still runs the event
 // loop for its time, so a caller that polls on does not spin. A host that
 // aborts only its runs turns the Stop button and Esc off outside them
-// (EnableAbort); Esc in a modal dialog opened during a wait stays the dialog's.
+// (EnableAbort). Esc stops only on a window itself (the escape window, when
+// one is set): Esc in a menu, a drop-down or a dialog closes that and nothing
+// else.
 #include <cstdint>
 #include <memory>
 #include <sstream>
@@ -57,6 +59,10 @@ class QtProgress final : public QObject, public host::ProgressDisplay {
     // Whether the Stop button and Esc abort (they do unless turned off).
     void EnableAbort(bool on);
     bool AbortEnabled() const { return abortEnabled_; }
+    // The window whose Esc stops; null: any window.
+    void SetEscapeWindow(QWidget* window) { escapeWindow_ = window; }
+    // Whether event is an Esc that stops (see above), for any filter of input.
+    bool EscapeStops(QObject* watched, QEvent* event) const;
     const std::string& LastProgress() const { return progress_; }
     const std::string& LastMessage() const { return message_; }
     const std::string& LastStatusText() const { return status_; }
@@ -92,6 +98,7 @@ class QtProgress final : public QObject, public host::ProgressDisplay {
     kvbase::ConsoleProgress console_;  // definitions and the abort code
     QPointer<QStatusBar> bar_;
     QPointer<QPushButton> stop_;
+    QPointer<QWidget> escapeWindow_;
     QEventLoop* waitLoop_ = nullptr;
     bool abort_ = false;
     bool abortEnabled_ = true;

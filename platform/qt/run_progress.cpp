@@ -4,8 +4,11 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
+#include "platform/qt/catalogue_texts.h"
 #include "platform/qt/view_support.h"
 
 namespace qtview {
@@ -16,30 +19,38 @@ std::string ClockText(double seconds) {
 }
 
 RunProgress::RunProgress(QLabel* label, std::shared_ptr<host::KVSpread> results, host::Clock& clock,
-                         std::string instrument, QObject* parent)
+                         std::string instrument, QObject* parent, const host::TextCatalog* texts)
     : QObject(parent),
       label_(label),
       results_(std::move(results)),
       clock_(clock),
-      instrument_(std::move(instrument)) {
+      instrument_(std::move(instrument)),
+      texts_(texts) {
+    ticker_.setInterval(1000);
+    connect(&ticker_, &QTimer::timeout, this, [this] { Show(); });
     results_->OnStateChanged([self = QPointer<RunProgress>(this)] {
         if (self) self->Follow();
     });
     Show();
 }
 
-void RunProgress::Start(int samples, int positions) {
+void RunProgress::Start(int samples, int positions, int cycles, double interval) {
     running_ = true;
-    samples_ = samples;
+    samples_ = std::max(samples, 1);
     positions_ = positions;
+    cycles_ = std::max(cycles, 1);
+    interval_ = interval;
     sample_ = position_ = 0;
     rows_ = results_->RowCount();
     start_ = clock_.Now();
+    // The wait between cycles changes no cell: the line counts down by itself.
+    if (cycles_ > 1) ticker_.start();
     Show();
 }
 
 void RunProgress::Stop() noexcept {
     running_ = false;
+    ticker_.stop();
     Show();
 }
 
@@ -66,16 +77,33 @@ void RunProgress::Follow() noexcept {
 }
 
 std::string RunProgress::Text() const {
-    if (!running_) return instrument_ + ", ready";
-    if (sample_ == 0) return instrument_ + ", measuring";
+    if (!running_) return Say(texts_, "{}, ready", instrument_);
+    if (sample_ == 0) return Say(texts_, "{}, measuring", instrument_);
     const double elapsed = clock_.Now() - start_;
+    // A kinetic run's rows are its cycles' samples one after the other.
+    const int cycle = std::min((sample_ - 1) / samples_ + 1, cycles_);
+    const int sample = sample_ - (cycle - 1) * samples_;
+    if (cycle < cycles_ && sample == samples_ && position_ == positions_) {
+        const double next = start_ + cycle * interval_ - clock_.Now();
+        return Say(texts_, "{}, measuring: cycle {} of {} done; the next starts in {}", instrument_,
+                   cycle, cycles_, ClockText(next));
+    }
     const int done = (sample_ - 1) * positions_ + position_;
-    const int total = samples_ * positions_;
-    const std::string remaining =
-        done > 0 ? ClockText(elapsed / done * (total - done)) : std::string("estimating");
-    return fmt::format(
-        "{}, measuring: sample {} of {}, position {} of {}, elapsed {}, remaining {}", instrument_,
-        sample_, samples_, position_, positions_, ClockText(elapsed), remaining);
+    const int total = cycles_ * samples_ * positions_;
+    std::string remaining = qtview::Text(texts_, "estimating");
+    if (done > 0) {
+        const double perReading = elapsed / done;
+        // The cycles to come start on their interval, however fast the readings.
+        const double byPlan =
+            (cycles_ - cycle) * interval_ + perReading * (cycle * samples_ * positions_ - done);
+        remaining = ClockText(std::max(perReading * (total - done), byPlan));
+    }
+    const std::string where =
+        Say(texts_, "sample {} of {}, position {} of {}, elapsed {}, remaining {}", sample,
+            samples_, position_, positions_, ClockText(elapsed), remaining);
+    return cycles_ > 1 ? Say(texts_, "{}, measuring: cycle {} of {}, {}", instrument_, cycle,
+                             cycles_, where)
+                       : Say(texts_, "{}, measuring: {}", instrument_, where);
 }
 
 void RunProgress::Show() noexcept {

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "platform/qt/catalogue_texts.h"
 #include "platform/qt/view_support.h"
 
 namespace qtview {
@@ -77,8 +78,17 @@ QVariant SetupTableModel::data(const QModelIndex& index, int role) const {
         }
         const host::Variant value = shown_->Value(index.row() + 1);
         switch (role) {
-            case Qt::DisplayRole:
-                return Q(ValueText(value, def->dataType, def->format));
+            case Qt::DisplayRole: {
+                const std::string text = ValueText(value, def->dataType, def->format);
+                // A list item reads in the catalogue's language; the value stays the item.
+                return Q(ListItems(def->range).empty() ? text : Text(context_.texts, text));
+            }
+            case kChoiceTextsRole: {
+                QStringList shown;
+                for (const auto& item : ListItems(def->range))
+                    shown << Q(Text(context_.texts, item));
+                return shown;
+            }
             case Qt::EditRole:
                 return Q(EditText(value));
             case Qt::ToolTipRole:
@@ -97,8 +107,8 @@ QVariant SetupTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant SetupTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    if (section == 0) return QStringLiteral("Property");
-    if (section == 1) return QStringLiteral("Value");
+    if (section == 0) return Q(Text(context_.texts, "Property"));
+    if (section == 1) return Q(Text(context_.texts, "Value"));
     return {};
 }
 

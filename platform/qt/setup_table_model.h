@@ -23,6 +23,8 @@ class SetupTableModel final : public QAbstractTableModel {
     static constexpr int kDataTypeRole = Qt::UserRole + 2;
     // The item's ID, in either column.
     static constexpr int kKeyRole = Qt::UserRole + 3;
+    // The texts a person reads for the range's list items, in the catalogue's language.
+    static constexpr int kChoiceTextsRole = Qt::UserRole + 4;
 
     SetupTableModel(std::shared_ptr<host::UCORVE> display, ViewContext context,
                     QObject* parent = nullptr);

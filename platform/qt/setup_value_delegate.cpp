@@ -25,14 +25,16 @@ QWidget* SetupValueDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     const QStringList choices = ChoicesOf(index);
     if (choices.isEmpty()) return QStyledItemDelegate::createEditor(parent, option, index);
     auto* combo = new QComboBox(parent);
-    combo->addItems(choices);
+    QStringList shown = index.data(SetupTableModel::kChoiceTextsRole).toStringList();
+    if (shown.size() != choices.size()) shown = choices;
+    for (int i = 0; i < choices.size(); ++i) combo->addItem(shown[i], choices[i]);
     return combo;
 }
 
 void SetupValueDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        combo->setCurrentIndex(
-            combo->findText(index.data(Qt::EditRole).toString(), Qt::MatchFixedString));
+        combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole).toString(), Qt::UserRole,
+                                               Qt::MatchFixedString));
         return;
     }
     QStyledItemDelegate::setEditorData(editor, index);
@@ -41,7 +43,8 @@ void SetupValueDelegate::setEditorData(QWidget* editor, const QModelIndex& index
 void SetupValueDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                       const QModelIndex& index) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        if (combo->currentIndex() >= 0) model->setData(index, combo->currentText(), Qt::EditRole);
+        if (combo->currentIndex() >= 0)
+            model->setData(index, combo->currentData().toString(), Qt::EditRole);
         return;
     }
     QStyledItemDelegate::setModelData(editor, model, index);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/controls/kv_spread.h"
+#include "platform/qt/catalogue_texts.h"
 #include "platform/qt/spread_table_model.h"
 #include "platform/qt/view_support.h"
 
@@ -157,7 +158,7 @@ std::unique_ptr<QMenu> SpreadView::MakePopupMenu(QWidget* parent) {
     const auto grid = std::dynamic_pointer_cast<controls::KVSpread>(spread_);
     if (!grid || !grid->OffersSave()) return nullptr;
     auto menu = std::make_unique<QMenu>(parent);
-    QAction* save = menu->addAction(QStringLiteral("Save..."));
+    QAction* save = menu->addAction(Q(Text(Context().texts, "Save...")));
     save->setObjectName(QStringLiteral("save"));
     connect(save, &QAction::triggered, this,
             [this] { Guard(Context(), [this] { spread_->UserSaveRequest(); }); });

@@ -1,6 +1,6 @@
 #pragma once
 // What every view shares: where the failure of a person's action is reported,
-// and the registry of windows by handle. A view never lets an exception out of
+// the registry of windows by handle, and the text catalogue. A view never lets an exception out of
 // a slot or an event handler: it runs the model call through Guard, which
 // turns host::Error and any standard exception into a report.
 #include <functional>
@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "host/error.h"
+#include "host/services.h"
 
 namespace qtview {
 
@@ -21,6 +22,9 @@ struct ViewContext {
     TextSink report;
     // Where forms register their windows (for owners of dialogs); may be null.
     WindowRegistry* windows = nullptr;
+    // The texts the views show of their own (list items, headings, menus);
+    // null: the English ones.
+    const host::TextCatalog* texts = nullptr;
 
     // Never raises: a failing sink is ignored.
     void Report(const std::string& text) const noexcept;

@@ -17,6 +17,15 @@ QRect PxRect(const host::Rect& rect) {
     return QRect(Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height));
 }
 
+QRect PxRect(const host::Rect& rect, double room) {
+    const auto x = [room](double twips) {
+        return static_cast<int>(std::lround(twips * room / host::kTwipsPerPixel));
+    };
+    const int left = x(rect.left);
+    return QRect(left, Px(rect.top), x(static_cast<double>(rect.left) + rect.width) - left,
+                 Px(rect.height));
+}
+
 std::int32_t Twips(int px) {
     return static_cast<std::int32_t>(px) * host::kTwipsPerPixel;
 }

@@ -20,6 +20,8 @@ namespace qtview {
 // 15 twips = 1 pixel, rounded to the nearest pixel.
 int Px(std::int32_t twips);
 QRect PxRect(const host::Rect& rect);
+// The rectangle with its left edge and width room times as far (see FormView).
+QRect PxRect(const host::Rect& rect, double room);
 std::int32_t Twips(int px);
 
 QString Q(const std::string& text);

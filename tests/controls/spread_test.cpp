@@ -160,7 +160,7 @@ TEST(KVSpreadValidation, APersonsEditMustFitTypeAndRange) {
     EXPECT_THROW(g->UserEditCell(1, 1, 1.0), host::Error);
 }
 
-TEST(KVSpreadNotifications, OnlyUserCallsNotifyAndADisabledGridRefusesThem) {
+TEST(KVSpreadNotifications, UserCallsAndALostSelectionNotifyAndADisabledGridRefusesThem) {
     Bench b;
     auto g = ScanGrid(b);
     g->SetRowCount(2);
@@ -187,11 +187,23 @@ TEST(KVSpreadNotifications, OnlyUserCallsNotifyAndADisabledGridRefusesThem) {
     EXPECT_EQ(saves, 1);
     EXPECT_THROW(g->UserSelectRow(3), host::Error);
 
+    // Rows that change under the selection and take it away report that it is gone.
+    g->UserSelectRow(2);
+    g->InsertRow(1);  // the selection moves with its row
+    g->SetRowCount(3);
+    EXPECT_EQ(g->ActiveRow(), 3);
+    g->DeleteRow(3);
+    EXPECT_EQ(g->ActiveRow(), 0);
+    g->UserSelectRow(2);
+    g->SetRowCount(1);
+    EXPECT_EQ(selected, (std::vector<std::int32_t>{2, 0, 2, 0, 2, 0}));
+    selected.clear();
+
     g->SetEnabled(false);
     EXPECT_THROW(g->UserSelectRow(1), host::Error);
     EXPECT_THROW(g->UserEditCell(1, 1, 1.0), host::Error);
     EXPECT_THROW(g->UserCommand(), host::Error);
     EXPECT_THROW(g->UserSaveRequest(), host::Error);
-    EXPECT_EQ(selected.size(), 2u);
+    EXPECT_TRUE(selected.empty());
     EXPECT_TRUE(g->Cell(1, 1).IsEmpty());
 }

@@ -11,6 +11,8 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
+#include <QTest>
 
 #include "platform/kvdova/acq_data_file.h"
 #include "platform/qnserver/server_factory.h"
@@ -180,26 +182,40 @@ TEST_F(StudioWindowTest, ASecondStartDuringARunIsRefusedAndTheFirstGoesOn) {
     EXPECT_FALSE(window_->Progress().AbortEnabled());
 }
 
-TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenCloses) {
+TEST_F(StudioWindowTest, ClosingDuringARunAsksThenStopsItKeepsWhatWasMeasuredAndCloses) {
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
+    bool asked = false;
     window_->Progress().SetStatusSink([&](const std::string& text) {
-        if (text.find("S2") != std::string::npos) {
-            EXPECT_FALSE(window_->close());
-        }
+        if (asked || text.find("S2") == std::string::npos) return;
+        asked = true;
+        EXPECT_FALSE(window_->close());
+        // The question does not hold the run; the person answers it.
+        auto* question = window_->findChild<QMessageBox*>("stopAndClose");
+        ASSERT_NE(question, nullptr);
+        EXPECT_TRUE(question->isVisible());
+        EXPECT_EQ(question->text(),
+                  QString::fromUtf8("A measurement is running \u2014 stop it and close?"));
+        QTest::mouseClick(question->button(QMessageBox::Yes), Qt::LeftButton);
     });
     const auto run = window_->Measure(3);
+    ASSERT_TRUE(asked);
     EXPECT_FALSE(run.completed);
     EXPECT_EQ(run.samplesMeasured, 1) << run.text;
+    EXPECT_NE(run.text.find("Stopped by the user"), std::string::npos) << run.text;
+    EXPECT_EQ(run.text.find("emergency"), std::string::npos) << run.text;
     // What was measured outlives the window: the run's data are in the runs folder.
     ASSERT_FALSE(run.dataPath.empty()) << run.text;
     EXPECT_EQ(fs::path(run.dataPath).parent_path(), runs_);
     EXPECT_NE(run.text.find("data saved to " + run.dataPath), std::string::npos) << run.text;
-    const fs::path method = fs::path(run.dataPath).replace_extension(".method.json");
-    EXPECT_TRUE(fs::exists(method)) << "the method the run used lies beside its data";
+    // The method it used is kept where the data files' filter does not list it.
+    const fs::path method =
+        runs_ / "methods" / fs::path(run.dataPath).filename().replace_extension(".method.json");
+    EXPECT_TRUE(fs::exists(method));
     auto stored = kvdova::LoadAcqData(run.dataPath);
     EXPECT_EQ(stored->RunInfo().at("methodFile"), method.string());
     EXPECT_EQ(stored->RunInfo().at("outcome"), "aborted by the user");
-    EXPECT_EQ(kvdova::RunSampleIds(stored->RunInfo()), (std::vector<std::string>{"S1", "S2", "S3"}));
+    EXPECT_EQ(kvdova::RunSampleIds(stored->RunInfo()),
+              (std::vector<std::string>{"S1", "S2", "S3"}));
     EXPECT_TRUE(window_->isVisible()) << "closes only once the run has returned";
     // The reader was parked and the page given back.
     EXPECT_NE(transcript_.str().find("> Park WPR"), std::string::npos);
@@ -210,13 +226,13 @@ TEST_F(StudioWindowTest, ClosingDuringARunAbortsItKeepsWhatWasMeasuredAndThenClo
 }
 
 // A stop signal (SIGTERM from a shutdown, SIGHUP from a closed terminal)
-// closes the window as the person's close does: the run stops, what it
-// measured is saved, the reader parked, and only then the window goes.
+// closes the window without a question: the run stops, what it measured is
+// saved, the reader parked, and only then the window goes.
 TEST_F(StudioWindowTest, AStopSignalClosesTheWindowLikeThePerson) {
     ASSERT_TRUE(window_->OpenMethod(QString::fromStdString(kExamples + "method-3pos.json")));
     qtview::StopSignalNotifier stopSignals;
     QObject::connect(&stopSignals, &qtview::StopSignalNotifier::StopRequested, window_.get(),
-                     [this](int) { window_->close(); });
+                     [this](int signal) { window_->StopAndClose(signal); });
     bool raised = false;
     window_->Progress().SetStatusSink([&](const std::string& text) {
         if (!raised && text.find("S2") != std::string::npos) {
