@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -29,6 +30,19 @@ struct Common {
 inline int ExitFor(const host::Error& e) {
     return e.Number() == remote::kErrRemoteCall ? kExitFailed : kExitBadInput;
 }
+
+// For a command line the parser refused: "unknown command 'mesure'; did you
+// mean 'measure'?" for the first word that names no command or option where
+// it stands; empty when every word is known.
+std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv);
+
+// Validators whose refusal a person understands: "'x' is not a number",
+// "'0' is outside the range 1 to 100".
+CLI::Validator NumberIn(double lo, double hi, bool whole);
+inline CLI::Validator AnyNumber() {
+    return NumberIn(-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), false);
+}
+CLI::Validator PositiveNumber();
 
 int Info(const Common& common);
 int Register(const Common& common, bool add);
