@@ -242,6 +242,10 @@ int New(const Common& common) {
         }
         s.Require(status, "UpdateMethod");
     }
+    // A position the stage cannot reach would be refused only when measured.
+    const std::string unreachable =
+        loader::UnreachablePosition(*method, loader::ReadStageTravel(s.Host().Instruments()));
+    if (!unreachable.empty()) BadInput("the method was not written: " + unreachable);
     if (!gNew.name.empty()) method->SetName(gNew.name);
     FileStep([&] { kvdova::SaveMethod(*method, gNew.out); });
     std::cout << fmt::format("wrote {}: \"{}\", {} position{}\n", gNew.out, method->Name(),

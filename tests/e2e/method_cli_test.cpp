@@ -116,7 +116,7 @@ TEST_F(MethodCli, BadInputIsRefusedAndNoFileIsWritten) {
         {"--positions '1,2,300'", "has 3 values"},
         {"--positions '1,2,x,500'", "ex 'x' is not a number"},
         {"--positions '10,10,100,500'",
-         "position 1, excitation 100"},  // below the instrument's range
+         "Ex.Wl of position 1 does not take 100 nm (range 200..900)"},
         {"--int-time 20", "Invalid entry detected"},
         {"--int-time soon", "Invalid entry detected"},
         {"--gain Huge", "'Huge' is not one of"},
