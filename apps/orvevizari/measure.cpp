@@ -94,6 +94,7 @@ int Measure(const Common& common) {
     if (run.dataPath.empty())
         run.runsFolder = (std::filesystem::path(loader::DataFolder()) / "runs").string();
     run.transcriptPath = gArgs.transcript;
+    run.platePath = gArgs.plate;
     if (!gArgs.plate.empty()) run.inputPaths.push_back(gArgs.plate);
     run.overwrite = gArgs.overwrite;
     run.progress = !gArgs.quiet;

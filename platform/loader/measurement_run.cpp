@@ -242,6 +242,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     CheckMethodDocument(*method, o.methodPath);
     auto& h = session.Host();
     CheckPositionsReachable(*method, ReadStageTravel(h.Instruments()), o.methodPath);
+    if (!o.platePath.empty()) CheckPlateFits(*method, o.methodPath, o.platePath);
     const std::int32_t positions = method->RowCount(1);
     CheckPlan(session, o, positions);
 

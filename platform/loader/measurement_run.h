@@ -26,6 +26,7 @@ struct RunOptions {
     std::string dataPath;    // acquisition data JSON; empty: a new file in runsFolder, if any
     std::string runsFolder;  // where the data of a run without dataPath go; empty: none
     std::string transcriptPath;  // written by the host; checked here with the other outputs
+    std::string platePath;       // the simulator's plate file; checked against the method's plate
     std::vector<std::string> inputPaths;  // other files the run reads; no output may be one
     bool overwrite = false;
     bool progress = true;  // the host's own progress lines
@@ -79,7 +80,8 @@ void CheckRunFiles(const RunOptions& options);
 void CheckOutputFile(const std::string& path, const char* what, bool overwrite);
 
 // Refuses a missing or malformed method file, a method without positions or
-// with positions outside the stage travel the instrument describes, a result
+// with positions outside the stage travel the instrument describes, a plate
+// file for another plate than the method's (CheckPlateFits), a result
 // type, sample list or cycle plan that makes no sense, and the files of
 // CheckRunFiles; nothing is measured then. Otherwise runs and reports; a
 // failure of the module or the instrument is a report, not an exception.

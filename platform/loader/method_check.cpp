@@ -6,6 +6,8 @@
 
 #include "host/error.h"
 #include "platform/kvdova/param_set.h"
+#include "platform/plates/plate_format.h"
+#include "platform/qnserver/plate_model.h"
 
 namespace loader {
 namespace {
@@ -93,6 +95,24 @@ void CheckPositionsReachable(const host::MethodObject& method, const StageTravel
                              const std::string& file) {
     const std::string problem = UnreachablePosition(method, travel);
     if (!problem.empty()) Refuse(file, problem);
+}
+
+void CheckPlateFits(const host::MethodObject& method, const std::string& methodFile,
+                    const std::string& plateFile) {
+    const auto plate = qnserver::PlateModel::Load(plateFile);
+    std::vector<plates::Point> points;
+    for (std::int32_t r = 1; r <= method.RowCount(1); ++r)
+        points.push_back({method.Cell(1, 1, r).ToDouble(), method.Cell(1, 2, r).ToDouble()});
+    const plates::PlateFormat* format = plates::FormatOf(points);
+    if (!format || format->wells == plate.Wells()) return;
+    const std::string where = plate.FormatLine() > 0
+                                  ? fmt::format("{}, line {}: a {}-well plate", plateFile,
+                                                plate.FormatLine(), plate.Wells())
+                                  : fmt::format("{}: a {}-well plate (it has no \"wells\" line)",
+                                                plateFile, plate.Wells());
+    throw host::Error(kErrMethodDocument,
+                      fmt::format("{}, but the method '{}' reads the wells of a {}-well plate",
+                                  where, methodFile, format->wells));
 }
 
 }  // namespace loader

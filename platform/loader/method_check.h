@@ -40,4 +40,11 @@ std::string UnreachablePosition(const host::MethodObject& method, const StageTra
 void CheckPositionsReachable(const host::MethodObject& method, const StageTravel& travel,
                              const std::string& file);
 
+// Raises host::Error naming the plate file and the line for a plate file the
+// simulator cannot read, one listing a well twice, and one whose plate has
+// another size than the plate whose wells the method's positions lie in
+// (a method that fits no plate fits any file).
+void CheckPlateFits(const host::MethodObject& method, const std::string& methodFile,
+                    const std::string& plateFile);
+
 }  // namespace loader
