@@ -25,6 +25,11 @@ struct Common {
         server;  // --server: an instrument server program instead of the simulator
 };
 
+// Raised by this program or its platform (0x7FFFxxxx), not a status the module returned.
+inline bool IsHostError(host::Status s) {
+    return (static_cast<std::uint32_t>(s) >> 16) == 0x7FFFu;
+}
+
 // An instrument server that cannot be reached is an instrument's failure;
 // anything else raised before the work began is bad input.
 inline int ExitFor(const host::Error& e) {

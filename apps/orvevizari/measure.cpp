@@ -109,6 +109,7 @@ int Measure(const Common& common) {
     try {
         // Outputs in the way are refused before the host writes its transcript.
         loader::CheckRunFiles(run);
+        loader::CheckRunInputs(run);
         loader::HostSession session(Session(common));
         kvbase::ConsoleProgress::InstallStopSignalHandlers();
         report = loader::RunMeasurement(session, run, std::cerr);

@@ -369,9 +369,9 @@ int RunMethodCommands(CLI::App&, const Common& common) {
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
         // Bad arguments and bad files are the person's to fix; anything else is the module's.
-        const bool badInput = e.Number() == kErrBadInput ||
-                              e.Number() == loader::kErrMethodDocument ||
-                              e.Number() == loader::kErrTypedPosition;
+        // (a library or catalogue that cannot be loaded too, as in every command).
+        const bool badInput = IsHostError(e.Number()) && e.Number() != host::kErrUnexpected &&
+                              ExitFor(e) == kExitBadInput;
         return badInput ? kExitBadInput : kExitFailed;
     } catch (const std::exception& e) {
         std::cerr << "orvevizari: " << e.what() << "\n";

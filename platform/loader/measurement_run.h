@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/kvdova/acq_data.h"
+#include "platform/kvdova/method_object.h"
 #include "platform/loader/host_session.h"
 
 namespace loader {
@@ -88,6 +89,12 @@ void CheckOutputFile(const std::string& path, const char* what, bool overwrite);
 // Every event of the run goes to its journal first (when it has a data file);
 // the data file is written at the end, and then the journal removed.
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
+
+// The checks of the run's input files that need no instrument: the method
+// file (CheckMethodDocument) and the plate file (CheckPlateFits). A host
+// calls it before it opens a session, so a refused run leaves no transcript;
+// RunMeasurement calls it again. Returns the method; raises host::Error.
+std::shared_ptr<kvdova::MethodObject> CheckRunInputs(const RunOptions& options);
 
 // "SIGINT", "SIGTERM", "SIGHUP", else "signal N".
 std::string StopSignalName(int signal);
