@@ -49,11 +49,8 @@ int main(int argc, char** argv) {
         // A misspelt word is named with what it most likely meant; the
         // parser's own message would only say what it did not expect.
         const std::string misspelt = cli::MisspeltWord(app, argc, argv);
-        if (misspelt.empty()) {
-            app.exit(e);
-        } else {
-            std::cerr << "orvevizari: " << misspelt << "\nRun with --help for more information.\n";
-        }
+        std::cerr << "orvevizari: " << (misspelt.empty() ? std::string(e.what()) : misspelt)
+                  << "\nRun with --help for more information.\n";
         return cli::kExitBadInput;
     }
     if (info->parsed()) return cli::Info(common);
