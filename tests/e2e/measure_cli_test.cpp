@@ -82,6 +82,7 @@ TEST_F(MeasureCli, NoCommandDestroysAFileItWasNotAskedToWrite) {
           Path("new.tsv")},
          "victim.txt"},
         {{"method", "new", "-o", Path("victim.txt")}, "victim.txt"},
+        {{"instrument", "send", "--transcript", Path("m.json"), "Get Lamp"}, "m.json"},
         {{"results", "show", Path("m.json"), "--out", Path("m.json"), "--overwrite"}, "an input"},
     };
     for (const auto& c : cases) {
