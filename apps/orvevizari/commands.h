@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -25,11 +26,29 @@ struct Common {
         server;  // --server: an instrument server program instead of the simulator
 };
 
+// Raised by this program or its platform (0x7FFFxxxx), not a status the module returned.
+inline bool IsHostError(host::Status s) {
+    return (static_cast<std::uint32_t>(s) >> 16) == 0x7FFFu;
+}
+
 // An instrument server that cannot be reached is an instrument's failure;
 // anything else raised before the work began is bad input.
 inline int ExitFor(const host::Error& e) {
     return e.Number() == remote::kErrRemoteCall ? kExitFailed : kExitBadInput;
 }
+
+// For a command line the parser refused: "unknown command 'mesure'; did you
+// mean 'measure'?" for the first word that names no command or option where
+// it stands; empty when every word is known.
+std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv);
+
+// Validators whose refusal a person understands: "'x' is not a number",
+// "'0' is outside the range 1 to 100".
+CLI::Validator NumberIn(double lo, double hi, bool whole);
+inline CLI::Validator AnyNumber() {
+    return NumberIn(-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), false);
+}
+CLI::Validator PositiveNumber();
 
 int Info(const Common& common);
 int Register(const Common& common, bool add);

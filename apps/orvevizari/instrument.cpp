@@ -6,6 +6,7 @@
 #include "host/context.h"
 #include "host/error.h"
 #include "platform/kvdova/documents.h"
+#include "platform/loader/measurement_run.h"
 #include "platform/loader/reference_host.h"
 #include "proxy/corve_proxy.h"
 
@@ -16,12 +17,16 @@ struct InstrumentArgs {
     std::string transcript;
     std::vector<std::string> faults;
     std::vector<std::string> commands;
+    bool overwrite = false;
 } gArgs;
 
 CLI::App* gDescribe = nullptr;
 CLI::App* gSend = nullptr;
 
 std::shared_ptr<loader::ReferenceHost> MakeHost(const Common& common) {
+    // The transcript replaces a file only when asked to, as in measure.
+    if (!gArgs.transcript.empty())
+        loader::CheckOutputFile(gArgs.transcript, "transcript", gArgs.overwrite);
     loader::HostOptions options;
     options.cataloguePath = common.catalogue;
     options.transcriptPath = gArgs.transcript;
@@ -90,6 +95,7 @@ void AddInstrumentCommands(CLI::App& app, Common&) {
          {gDescribe = inst->add_subcommand("describe", "print the instrument's setup description"),
          gSend = inst->add_subcommand("send", "send commands as the module would")}) {
         sub->add_option("--transcript", gArgs.transcript, "write every exchange to this file");
+        sub->add_flag("--overwrite", gArgs.overwrite, "replace an existing transcript");
         sub->add_option("--sim-fault", gArgs.faults,
                         "fault rule PREFIX[#N]=REPLY for the simulator");
     }

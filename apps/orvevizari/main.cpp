@@ -47,7 +47,13 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;
+        if (e.get_exit_code() == 0) return app.exit(e);  // --help
+        // A misspelt word is named with what it most likely meant; the
+        // parser's own message would only say what it did not expect.
+        const std::string misspelt = cli::MisspeltWord(app, argc, argv);
+        std::cerr << "orvevizari: " << (misspelt.empty() ? std::string(e.what()) : misspelt)
+                  << "\nRun with --help for more information.\n";
+        return cli::kExitBadInput;
     }
     if (info->parsed()) return cli::Info(common);
     if (reg->parsed()) return cli::Register(common, true);

@@ -93,6 +93,7 @@ int Measure(const Common& common) {
     if (run.dataPath.empty())
         run.runsFolder = (std::filesystem::path(loader::DataFolder()) / "runs").string();
     run.transcriptPath = gArgs.transcript;
+    run.platePath = gArgs.plate;
     if (!gArgs.plate.empty()) run.inputPaths.push_back(gArgs.plate);
     run.overwrite = gArgs.overwrite;
     run.progress = !gArgs.quiet;
@@ -107,6 +108,7 @@ int Measure(const Common& common) {
     try {
         // Outputs in the way are refused before the host writes its transcript.
         loader::CheckRunFiles(run);
+        loader::CheckRunInputs(run);
         loader::HostSession session(Session(common));
         kvbase::ConsoleProgress::InstallStopSignalHandlers();
         report = loader::RunMeasurement(session, run, std::cerr);
@@ -258,10 +260,12 @@ void AddMeasureCommands(CLI::App& app, Common&) {
         ->required()
         ->check(CLI::ExistingFile);
     gMeasure->add_option("--samples", a.samples, "measure N samples named S1...SN")
-        ->check(CLI::Range(1, 100000));
+        ->check(NumberIn(1, 100000, true));
     gMeasure->add_option("--sample-id", a.sampleIds, "measure a sample with this ID (repeatable)");
     gMeasure->add_option("--result-type", a.resultType, "result type of the samples")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(NumberIn(std::numeric_limits<std::int32_t>::min(),
+                         std::numeric_limits<std::int32_t>::max(), true));
     gMeasure->add_option("--data-id", a.dataId,
                          "identifying text of the acquisition data (default Run-<time>)");
     gMeasure->add_flag("--no-auto-clear", a.noAutoClear, "prefix sample IDs with the data's text");
@@ -279,13 +283,13 @@ void AddMeasureCommands(CLI::App& app, Common&) {
     gMeasure
         ->add_option("--speed", a.speed,
                      "with --realtime: divide every physical time by N (demos and tests)")
-        ->check(CLI::PositiveNumber);
+        ->check(PositiveNumber());
     gMeasure->add_flag("--quiet", a.quiet, "no progress output");
     gMeasure->add_flag("--fail-on-overflow", a.failOnOverflow,
                        "exit 1 when a reading overflowed (the detector was saturated)");
     auto* cycles =
         gMeasure->add_option("--cycles", a.cycles, "measure the sample list N times (kinetics)");
-    cycles->check(CLI::Range(1, 1000000));
+    cycles->check(NumberIn(1, 1000000, true));
     gMeasure
         ->add_option("--interval", a.interval,
                      "with --cycles: seconds from the start of one cycle to the start of the next")

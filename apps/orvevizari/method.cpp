@@ -35,6 +35,7 @@ struct NewArgs {
     std::optional<std::string> positions;
     int plate = 0;
     std::optional<double> ex, em;
+    std::string voltage;
     std::string intTime, exSlit, emSlit, gain, autoLamp, lumMode, name;
     bool overwrite = false;
 } gNew;
@@ -157,6 +158,24 @@ void TypeChecked(host::KVEntry& entry, const std::string& option, const std::str
     }
 }
 
+// A value of the instrument setup display, typed as a person edits it there;
+// a refusal names the setup item as the display shows it, with its range.
+void EditSetup(loader::HostSession& s, const std::string& key, const std::string& option,
+               const std::string& text) {
+    auto display = Find<host::UCORVE>(s, "UCORVE");
+    try {
+        display->UserEditValue(key, host::Variant(text));
+    } catch (const host::Error&) {
+        const auto setup = display->CurrentSetup();
+        const std::int32_t i = setup->IndexOf(key);
+        const auto def = i > 0 ? setup->Def(i) : nullptr;
+        const std::string name = !def ? key : def->name.empty() ? def->id : def->name;
+        const std::string range = def && !def->range.empty() ? def->range : "none";
+        BadInput(
+            fmt::format("{}: \"{}\" does not take '{}' (range {})", option, name, text, range));
+    }
+}
+
 // Names the method entries that hold invalid values, for the "InvalidEntry" message.
 std::string InvalidEntries(loader::HostSession& s) {
     std::string names;
@@ -193,19 +212,22 @@ int New(const Common& common) {
     loader::HostSession s(Session(common));
     auto& control = s.Control();
     control.ClearMethod();
-    if (!gNew.lumMode.empty()) {
-        try {
-            Find<host::UCORVE>(s, "UCORVE")->UserEditValue("LumMode", host::Variant(gNew.lumMode));
-        } catch (const host::Error& e) {
-            BadInput(fmt::format("--lum-mode: {}", e.Text()));
-        }
-    }
+    if (!gNew.lumMode.empty()) EditSetup(s, "LumMode", "--lum-mode", gNew.lumMode);
     if (!gNew.intTime.empty()) Find<host::KVEntry>(s, "KVEIntTime")->UserSetValue(gNew.intTime);
     if (!gNew.exSlit.empty())
         TypeChecked(*Find<host::KVEntry>(s, "KVEExSlit"), "--ex-slit", gNew.exSlit);
     if (!gNew.emSlit.empty())
         TypeChecked(*Find<host::KVEntry>(s, "KVEEmSlit"), "--em-slit", gNew.emSlit);
-    if (!gNew.gain.empty()) ChooseItem(s, *Find<host::KVEntry>(s, "KVEGain"), "--gain", gNew.gain);
+    if (!gNew.gain.empty()) {
+        auto gain = Find<host::KVEntry>(s, "KVEGain");
+        ChooseItem(s, *gain, "--gain", gNew.gain);
+        // A custom gain is no voltage of its own: the page leaves the
+        // voltage as it was, so without one the method would keep the old.
+        if (host::IEquals(gain->Value().ToString(), "Custom") && gNew.voltage.empty())
+            BadInput("--gain Custom: give the detector voltage with --voltage V");
+    }
+    // The gain the page shows follows the voltage (775 Medium, 650 Low, 900 High, else Custom).
+    if (!gNew.voltage.empty()) EditSetup(s, "Voltage", "--voltage", gNew.voltage);
     if (!gNew.autoLamp.empty())
         ChooseItem(s, *Find<host::KVEntry>(s, "KVEAutoLamp"), "--auto-lamp", gNew.autoLamp);
     loader::TypePositions(s, positions);
@@ -220,6 +242,10 @@ int New(const Common& common) {
         }
         s.Require(status, "UpdateMethod");
     }
+    // A position the stage cannot reach would be refused only when measured.
+    const std::string unreachable =
+        loader::UnreachablePosition(*method, loader::ReadStageTravel(s.Host().Instruments()));
+    if (!unreachable.empty()) BadInput("the method was not written: " + unreachable);
     if (!gNew.name.empty()) method->SetName(gNew.name);
     FileStep([&] { kvdova::SaveMethod(*method, gNew.out); });
     std::cout << fmt::format("wrote {}: \"{}\", {} position{}\n", gNew.out, method->Name(),
@@ -252,7 +278,11 @@ int Show(const Common& common) {
     auto setup = Find<host::UCORVE>(s, "UCORVE")->CurrentSetup();
     for (std::int32_t i = 1; i <= setup->Count(); ++i) {
         const auto def = setup->Def(i);
-        const std::string name = def->name.empty() ? def->id : def->name;
+        std::string name = def->name.empty() ? def->id : def->name;
+        // The automatic lamp is the page's own entry, not the instrument's:
+        // it goes under the caption the page shows it with.
+        if (host::IEquals(def->id, "AutoLamp"))
+            name = Caption(*Find<host::KVEntry>(s, "KVEAutoLamp"));
         std::cout << fmt::format("  {:<26}{}{}\n", name + ":", Shown(s, setup->Value(i), *def),
                                  def->unit.empty() ? "" : " " + def->unit);
     }
@@ -301,16 +331,24 @@ void AddMethodCommands(CLI::App& app, Common&) {
                                     "reader positions \"x,y,ex,em;x,y,ex,em;...\"");
     auto* plate =
         gNewCmd->add_option("--plate", gNew.plate, "every well of a plate, row by row from A1")
+            ->check(NumberIn(1, 1e6, true))
             ->check(CLI::IsMember({96, 384, 1536}));
     pos->excludes(plate);
     gNewCmd->add_option("--ex", gNew.ex, "excitation wavelength of every well (nm; default 400)")
+        ->check(AnyNumber())
         ->needs(plate);
     gNewCmd->add_option("--em", gNew.em, "emission wavelength of every well (nm; default 500)")
+        ->check(AnyNumber())
         ->needs(plate);
     gNewCmd->add_option("--int-time", gNew.intTime, "integration time (s)");
     gNewCmd->add_option("--ex-slit", gNew.exSlit, "excitation slit (nm)");
     gNewCmd->add_option("--em-slit", gNew.emSlit, "emission slit (nm)");
     gNewCmd->add_option("--gain", gNew.gain, "detector gain: Medium, Low, High or Custom");
+    gNewCmd
+        ->add_option("--voltage", gNew.voltage,
+                     "detector voltage (V) for --gain Custom; 775, 650 and 900 are Medium, Low "
+                     "and High")
+        ->check(AnyNumber());
     gNewCmd->add_option("--auto-lamp", gNew.autoLamp, "switch the lamp for each sample: On or Off");
     gNewCmd->add_option("--lum-mode", gNew.lumMode,
                         "luminescence mode of the instrument setup, e.g. Fluor or Phos");
@@ -331,9 +369,9 @@ int RunMethodCommands(CLI::App&, const Common& common) {
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
         // Bad arguments and bad files are the person's to fix; anything else is the module's.
-        const bool badInput = e.Number() == kErrBadInput ||
-                              e.Number() == loader::kErrMethodDocument ||
-                              e.Number() == loader::kErrTypedPosition;
+        // (a library or catalogue that cannot be loaded too, as in every command).
+        const bool badInput = IsHostError(e.Number()) && e.Number() != host::kErrUnexpected &&
+                              ExitFor(e) == kExitBadInput;
         return badInput ? kExitBadInput : kExitFailed;
     } catch (const std::exception& e) {
         std::cerr << "orvevizari: " << e.what() << "\n";

@@ -48,7 +48,7 @@ json MethodDocument(const host::MethodObject& m) {
     return doc;
 }
 
-void ReadTable(const JsonField& f, MethodObject& m, std::int32_t t) {
+void ReadTable(const JsonField& f, MethodObject& m, std::int32_t t, const std::string& source) {
     f.ExpectObject({"columns", "rows"});
     const JsonField columns = f.Member("columns");
     const JsonField rows = f.Member("rows");
@@ -68,7 +68,26 @@ void ReadTable(const JsonField& f, MethodObject& m, std::int32_t t) {
                 fmt::format("expected {} cells, one per column, found {}", nCols, row.ArraySize()));
         }
         for (std::int32_t c = 1; c <= nCols; ++c) {
-            m.SetCell(t, c, r, VariantFromJson(row.Element(static_cast<std::size_t>(c - 1))));
+            const JsonField cell = row.Element(static_cast<std::size_t>(c - 1));
+            try {
+                m.SetCell(t, c, r, VariantFromJson(cell));
+            } catch (const host::Error& e) {
+                // Named as the page shows the cell ("Ex.Wl of position 2"):
+                // table 1 is the position grid, one position a row.
+                std::string what = e.what();
+                const std::string at = source + ": " + cell.Path();
+                if (what.rfind(at, 0) == 0) {
+                    what.erase(0, at.size());
+                    const auto colon = what.find(": ");
+                    if (colon != std::string::npos) what.erase(0, colon + 2);
+                }
+                const std::string caption = m.ColumnDef(t, c).caption;
+                const std::string column = caption.empty() ? fmt::format("column {}", c) : caption;
+                JsonField(cell.Json(), source,
+                          t == 1 ? fmt::format("{} of position {}", column, r)
+                                 : fmt::format("{} of row {} in table {}", column, r, t))
+                    .Fail(what);
+            }
         }
     }
 }
@@ -96,7 +115,7 @@ std::shared_ptr<MethodObject> ReadMethod(const json& doc, const std::string& sou
     const auto nTables = static_cast<std::int32_t>(tables.ArraySize());
     m->SetTableCount(nTables);
     for (std::int32_t t = 1; t <= nTables; ++t) {
-        ReadTable(tables.Element(static_cast<std::size_t>(t - 1)), *m, t);
+        ReadTable(tables.Element(static_cast<std::size_t>(t - 1)), *m, t, source);
     }
 
     const JsonField defs = root.Member("resultDefs");

@@ -257,6 +257,13 @@ std::string Joined(const std::vector<std::string>& ids) {
 
 }  // namespace
 
+std::shared_ptr<kvdova::MethodObject> CheckRunInputs(const RunOptions& o) {
+    auto method = kvdova::LoadMethod(o.methodPath);
+    CheckMethodDocument(*method, o.methodPath);
+    if (!o.platePath.empty()) CheckPlateFits(*method, o.methodPath, o.platePath);
+    return method;
+}
+
 RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ostream& progress) {
     RunOptions o = given;
     // Check everything a person could have got wrong before touching the
@@ -268,8 +275,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
         CheckRunFiles(outputs);
     }
     const std::string methodBytes = kvbase::ReadFile(o.methodPath);
-    auto method = kvdova::LoadMethod(o.methodPath);
-    CheckMethodDocument(*method, o.methodPath);
+    auto method = CheckRunInputs(o);
     auto& h = session.Host();
     CheckPositionsReachable(*method, ReadStageTravel(h.Instruments()), o.methodPath);
     const std::int32_t positions = method->RowCount(1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/kvdova/acq_data.h"
+#include "platform/kvdova/method_object.h"
 #include "platform/loader/host_session.h"
 #include "platform/loader/run_journal.h"
 
@@ -27,6 +28,7 @@ struct RunOptions {
     std::string dataPath;    // acquisition data JSON; empty: a new file in runsFolder, if any
     std::string runsFolder;  // where the data of a run without dataPath go; empty: none
     std::string transcriptPath;  // written by the host; checked here with the other outputs
+    std::string platePath;       // the simulator's plate file; checked against the method's plate
     std::vector<std::string> inputPaths;  // other files the run reads; no output may be one
     bool overwrite = false;
     bool progress = true;  // the host's own progress lines
@@ -83,13 +85,20 @@ void CheckRunFiles(const RunOptions& options);
 void CheckOutputFile(const std::string& path, const char* what, bool overwrite);
 
 // Refuses a missing or malformed method file, a method without positions or
-// with positions outside the stage travel the instrument describes, a result
+// with positions outside the stage travel the instrument describes, a plate
+// file for another plate than the method's (CheckPlateFits), a result
 // type, sample list or cycle plan that makes no sense, and the files of
 // CheckRunFiles; nothing is measured then. Otherwise runs and reports; a
 // failure of the module or the instrument is a report, not an exception.
 // Every event of the run goes to its journal first (when it has a data file);
 // the data file is written at the end, and then the journal removed.
 RunReport RunMeasurement(HostSession& session, const RunOptions& options, std::ostream& progress);
+
+// The checks of the run's input files that need no instrument: the method
+// file (CheckMethodDocument) and the plate file (CheckPlateFits). A host
+// calls it before it opens a session, so a refused run leaves no transcript;
+// RunMeasurement calls it again. Returns the method; raises host::Error.
+std::shared_ptr<kvdova::MethodObject> CheckRunInputs(const RunOptions& options);
 
 // "SIGINT", "SIGTERM", "SIGHUP", else "signal N".
 std::string StopSignalName(int signal);

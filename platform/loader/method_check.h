@@ -29,9 +29,22 @@ struct StageTravel {
 };
 StageTravel ReadStageTravel(host::InstrumentServerFactory& instruments);
 
+// What keeps the method's positions from being measured, naming the position
+// and its cell as the page shows them ("X-Pos of position 2: 500 mm lies
+// outside the stage travel 0 to 127.76 mm"), or "it has no positions to
+// measure"; empty when every position is reachable (or the travel unknown).
+std::string UnreachablePosition(const host::MethodObject& method, const StageTravel& travel);
+
 // Raises host::Error (kErrMethodDocument) naming the file and the position for
 // a method with no positions, or with a position outside a known travel.
 void CheckPositionsReachable(const host::MethodObject& method, const StageTravel& travel,
                              const std::string& file);
+
+// Raises host::Error naming the plate file and the line for a plate file the
+// simulator cannot read, one listing a well twice, and one whose plate has
+// another size than the plate whose wells the method's positions lie in
+// (a method that fits no plate fits any file).
+void CheckPlateFits(const host::MethodObject& method, const std::string& methodFile,
+                    const std::string& plateFile);
 
 }  // namespace loader

@@ -27,7 +27,7 @@ bool SameNumber(const host::Variant& cell, const std::string& text) {
 }  // namespace
 
 void TypePositions(HostSession& s, const std::vector<TypedPosition>& positions) {
-    static const char* kNames[4] = {"x", "y", "excitation", "emission"};
+    static const char* kNames[4] = {"X-Pos", "Y-Pos", "Ex.Wl", "Em.Wl"};
     auto grid = PageControl<host::KVSpread>(s, "KVSScan");
     auto insert = PageControl<host::KVPicButton>(s, "KVPAddPos");
     for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -48,9 +48,15 @@ void TypePositions(HostSession& s, const std::vector<TypedPosition>& positions) 
             if (row > 1 && SameNumber(grid->Cell(c, row), text)) continue;
             try {
                 grid->UserEditCell(c, row, host::Variant(text));
-            } catch (const host::Error& e) {
-                throw host::Error(kErrTypedPosition, fmt::format("position {}, {} {}: {}", row,
-                                                                 kNames[c - 1], text, e.Text()));
+            } catch (const host::Error&) {
+                // Named as the grid shows it, not by the control that refused.
+                const host::ParamDef def = grid->ColumnDef(c);
+                throw host::Error(
+                    kErrTypedPosition,
+                    fmt::format("{} of position {} does not take {}{}{}",
+                                def.caption.empty() ? kNames[c - 1] : def.caption, row, text,
+                                def.unit.empty() ? "" : " " + def.unit,
+                                def.range.empty() ? "" : " (range " + def.range + ")"));
             }
         }
     }

@@ -81,6 +81,7 @@ double PlateModel::ConcentrationAt(double x, double y) const {
 PlateModel PlateModel::Parse(std::istream& in, const std::string& name) {
     PlateModel plate(96);
     bool sawFormat = false, sawFill = false, sawWell = false;
+    std::vector<std::int32_t> listedOn;  // per well, the line that gave it; 0: none yet
     std::string line;
     for (std::int32_t lineNo = 1; std::getline(in, line); ++lineNo) {
         auto fail = [&](const std::string& why) {
@@ -104,6 +105,7 @@ PlateModel PlateModel::Parse(std::istream& in, const std::string& name) {
             if (static_cast<double>(plate.Wells()) != v)
                 fail(fmt::format("{} is not a plate format", second));
             sawFormat = true;
+            plate.formatLine_ = lineNo;
         } else if (host::IEquals(first, "fill")) {
             if (sawFill || sawWell) fail("fill must come before the wells, and once");
             if (v < 0) fail("a concentration is at least 0");
@@ -122,7 +124,14 @@ PlateModel PlateModel::Parse(std::istream& in, const std::string& name) {
                 fail(fmt::format("{} is not a well of a {}-well plate", first, plate.Wells()));
             }
             if (v < 0) fail("a concentration is at least 0");
-            plate.SetConcentration(row, static_cast<std::int32_t>(colNumber) - 1, v);
+            const auto column = static_cast<std::int32_t>(colNumber) - 1;
+            // A second line for a well is a slip that would silently win.
+            listedOn.resize(static_cast<std::size_t>(plate.Wells()), 0);
+            auto& firstLine = listedOn[static_cast<std::size_t>(row * plate.columns_ + column)];
+            if (firstLine != 0)
+                fail(fmt::format("{} is listed twice (first on line {})", first, firstLine));
+            firstLine = lineNo;
+            plate.SetConcentration(row, column, v);
             sawWell = true;
         }
     }

@@ -6,7 +6,8 @@
 //   wells 96        plate format: 96, 384 or 1536 (first statement; 96 when absent)
 //   fill 0          concentration of every well not listed (0 when absent)
 //   A1 1000         a well and its concentration; rows A..Z, AA..AF
-// A malformed line is refused with host::Error naming the file and the line.
+// A malformed line, and a well listed twice, are refused with host::Error
+// naming the file and the line.
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -26,6 +27,8 @@ class PlateModel {
     std::int32_t Wells() const { return rows_ * columns_; }
     std::int32_t Rows() const { return rows_; }
     std::int32_t Columns() const { return columns_; }
+    // The line of the file's "wells" statement; 0 when it has none (or was not read from a file).
+    std::int32_t FormatLine() const { return formatLine_; }
     double WellX(std::int32_t column) const { return a1x_ + column * pitch_; }  // from 0
     double WellY(std::int32_t row) const { return a1y_ + row * pitch_; }
     double Concentration(std::int32_t row, std::int32_t column) const;
@@ -36,6 +39,7 @@ class PlateModel {
 
   private:
     std::int32_t rows_ = 8, columns_ = 12;
+    std::int32_t formatLine_ = 0;
     double a1x_ = 14.38, a1y_ = 11.24, pitch_ = 9.0;
     std::vector<double> conc_;
 };

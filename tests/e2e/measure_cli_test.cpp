@@ -83,6 +83,7 @@ TEST_F(MeasureCli, NoCommandDestroysAFileItWasNotAskedToWrite) {
           Path("new.tsv")},
          "victim.txt"},
         {{"method", "new", "-o", Path("victim.txt")}, "victim.txt"},
+        {{"instrument", "send", "--transcript", Path("m.json"), "Get Lamp"}, "m.json"},
         {{"results", "show", Path("m.json"), "--out", Path("m.json"), "--overwrite"}, "an input"},
     };
     for (const auto& c : cases) {
@@ -141,6 +142,76 @@ TEST_F(MeasureCli, SaturatedReadingsAreSaidOutLoud) {
     }
     const auto info = kvdova::LoadAcqData(Path("d.json"))->RunInfo();
     EXPECT_EQ(info.at("overflowCount"), "1");
+}
+
+// A plate file that does not describe the method's plate is refused with its
+// line before the instrument moves: nothing is measured, no file is made.
+TEST_F(MeasureCli, APlateFileForAnotherPlateIsRefusedByLine) {
+    ASSERT_EQ(Cli({"method", "new", "-o", Path("m96.json"), "--plate", "96"}).exit, 0);
+    Write("p384.txt", "# the wrong plate\nwells 384\nA1 5\n");
+    Write("plain.txt", "A1 5\n");  // no "wells" line: a 96-well plate
+    Write("twice.txt", "wells 96\nA1 5\nB2 3\na1 7\n");
+    ASSERT_EQ(Cli({"method", "new", "-o", Path("m384.json"), "--plate", "384"}).exit, 0);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{Path("m96.json"), Path("p384.txt")},
+         "p384.txt, line 2: a 384-well plate, but the method '" + Path("m96.json") +
+             "' reads the wells of a 96-well plate"},
+        {{Path("m384.json"), Path("plain.txt")},
+         "plain.txt: a 96-well plate (it has no \"wells\" line), but"},
+        {{Path("m96.json"), Path("twice.txt")},
+         "twice.txt, line 4: a1 is listed twice (first on line 2)"},
+    };
+    for (const auto& [files, message] : cases) {
+        const auto r = Cli({"measure", files[0], "--samples", "1", "--plate", files[1], "--data",
+                            Path("d.json"), "--transcript", Path("t.txt")});
+        EXPECT_EQ(r.exit, 2) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(Path("d.json")));
+        EXPECT_FALSE(fs::exists(Path("t.txt")));
+    }
+    EXPECT_EQ(Cli({"measure", Path("m96.json"), "--samples", "1", "--quiet", "--plate",
+                   Path("plain.txt"), "--data", Path("ok.json")})
+                  .exit,
+              0);
+}
+
+// A misspelt word is answered with the word meant, a number that is none with
+// "not a number"; the common options work after the command too.
+TEST_F(MeasureCli, MistypedWordsAreNamedWithWhatWasMeant) {
+    const std::string de = kExamples + "catalogue-de.json";
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::string said;  // on standard error, or standard output for exit 0
+    };
+    const std::vector<Case> cases = {
+        {{"mesure", kMethod}, 2, "unknown command 'mesure'; did you mean 'measure'?"},
+        {{"method", "shwo", kMethod}, 2, "unknown command 'shwo'; did you mean 'show'?"},
+        {{"results", "exprot", "d.json"}, 2, "unknown command 'exprot'; did you mean 'export'?"},
+        {{"instrument", "sned", "Get Lamp"}, 2, "did you mean 'send'?"},
+        {{"measure", kMethod, "--sampels", "2"},
+         2,
+         "unknown option '--sampels'; did you mean '--samples'?"},
+        {{"--catalgue", de, "info"}, 2, "did you mean '--catalogue'?"},
+        {{"measure", kMethod, "--catalgue", de}, 2, "did you mean '--catalogue'?"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'; the commands here are: info,"},
+        {{"measure", kMethod, "--samples", "x"}, 2, "--samples: 'x' is not a number"},
+        {{"measure", kMethod, "--samples", "1", "--cycles", "1.5"},
+         2,
+         "--cycles: '1.5' is not a whole number"},
+        {{"measure", kMethod, "--samples", "0"}, 2, "--samples: '0' is outside the range 1 to"},
+        {{"measure", kMethod, "--samples", "1", "--realtime", "--speed", "fast"},
+         2,
+         "--speed: 'fast' is not a number"},
+        {{"method", "show", kMethod, "--catalogue", de}, 0, "Lampe auto.:"},
+        {{"measure", kMethod, "--samples", "1", "--library", Path("none.so")}, 2, "none.so"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args.back());
+        const auto r = Cli(c.args);
+        EXPECT_EQ(r.exit, c.exit) << r.err;
+        EXPECT_NE((c.exit == 0 ? r.out : r.err).find(c.said), std::string::npos) << r.out << r.err;
+    }
 }
 
 // --- Runs that lose nothing: killed outright, journals cut short, a full disk ---

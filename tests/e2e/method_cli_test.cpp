@@ -116,12 +116,20 @@ TEST_F(MethodCli, BadInputIsRefusedAndNoFileIsWritten) {
         {"--positions '1,2,300'", "has 3 values"},
         {"--positions '1,2,x,500'", "ex 'x' is not a number"},
         {"--positions '10,10,100,500'",
-         "position 1, excitation 100"},  // below the instrument's range
+         "Ex.Wl of position 1 does not take 100 nm (range 200..900)"},
         {"--int-time 20", "Invalid entry detected"},
         {"--int-time soon", "Invalid entry detected"},
         {"--gain Huge", "'Huge' is not one of"},
+        {"--gain Custom", "--gain Custom: give the detector voltage with --voltage V"},
+        {"--gain Custom --voltage 2000",
+         "--voltage: \"Detector voltage\" does not take '2000' (range 250..1000)"},
+        {"--voltage 7OO", "--voltage: '7OO' is not a number"},
+        {"--positions '10,10,300,500;127,90,300,500'",
+         "Y-Pos of position 2: 90 mm lies outside the stage travel 0 to 85.48 mm"},
         {"--ex-slit 50", "--ex-slit"},
-        {"--lum-mode Glow", "--lum-mode"},
+        {"--lum-mode Glow",
+         "--lum-mode: \"Luminescence mode\" does not take 'Glow' (range {Fluor;Phos;Lum})"},
+        {"--library /nonexistent/lib.so", "/nonexistent/lib.so"},
         {"--plate 96 --positions '1,2,300,400'", "excludes"},
         {"--ex 485", "requires"},
     };
@@ -134,25 +142,65 @@ TEST_F(MethodCli, BadInputIsRefusedAndNoFileIsWritten) {
     }
 }
 
-TEST_F(MethodCli, ShowRefusesADocumentTheModuleCannotUse) {
+// Show and measure refuse alike, naming the file and a cell as the page shows it.
+TEST_F(MethodCli, ShowAndMeasureRefuseADocumentTheModuleCannotUse) {
     const std::string good = Path("good.json");
-    ASSERT_EQ(Cli("method new -o " + good).exit, 0);
+    ASSERT_EQ(Cli("method new --positions '10,10,400,500;20,10,400,500' -o " + good).exit, 0);
     auto twoColumns = kvdova::LoadMethod(good);
     twoColumns->SetColumnCount(1, 2);
     kvdova::SaveMethod(*twoColumns, Path("two.json"));
+    auto textCell = kvdova::LoadMethod(good);
+    textCell->SetCell(1, 2, 2, host::Variant("ten"));
+    kvdova::SaveMethod(*textCell, Path("text.json"));
+    auto none = kvdova::LoadMethod(good);
+    none->SetRowCount(1, 0);
+    kvdova::SaveMethod(*none, Path("none.json"));
     kvbase::WriteFileAtomic(Path("torn.json"), "{\"format\": ");
+    // A number cell that holds text (hand-edited) fails while the file is read.
+    std::string json = kvbase::ReadFile(good);
+    const auto at = json.find("\"value\": 10.0", json.find("\"rows\""));
+    ASSERT_NE(at, std::string::npos);
+    kvbase::WriteFileAtomic(Path("hand.json"), json.replace(at, 14, "\"value\": \"10 mm\""));
 
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {Path("two.json"), "2 columns"},
-        {Path("torn.json"), "torn.json"},
-        {Path("missing.json"), "missing.json"},
+        {"two.json", "2 columns"},
+        {"torn.json", "torn.json"},
+        {"missing.json", "missing.json"},
+        {"text.json", "text.json' cannot be used: Y-Pos of position 2 holds 'ten', which is no"},
+        {"hand.json", "hand.json: X-Pos of position 1: expected a number"},
     };
     for (const auto& [file, message] : cases) {
-        const CliRun run = Cli("method show " + file);
-        EXPECT_EQ(run.exit, 2) << run.output;
-        EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
-        EXPECT_EQ(run.output.find("Positions"), std::string::npos) << run.output;
+        for (const std::string command : {"method show ", "measure --samples 1 --quiet "}) {
+            const CliRun run = Cli(command + Path(file));
+            EXPECT_EQ(run.exit, 2) << command << file << "\n" << run.output;
+            EXPECT_NE(run.output.find(message), std::string::npos) << command << run.output;
+            EXPECT_EQ(run.output.find("Positions"), std::string::npos) << run.output;
+            EXPECT_EQ(run.output.find("samples measured"), std::string::npos) << run.output;
+        }
     }
+    const CliRun empty = Cli("measure --samples 1 " + Path("none.json"));
+    EXPECT_EQ(empty.exit, 2) << empty.output;
+    EXPECT_NE(empty.output.find("it has no positions to measure"), std::string::npos)
+        << empty.output;
+}
+
+// A custom gain is its voltage: stored, shown as "Custom" on the page and as
+// the voltage in Copy Method; the automatic lamp goes under its caption.
+TEST_F(MethodCli, CustomGainKeepsTheVoltageGiven) {
+    const std::string file = Path("custom.json");
+    const CliRun made = Cli("method new --gain Custom --voltage 700 -o " + file);
+    ASSERT_EQ(made.exit, 0) << made.output;
+    EXPECT_EQ(kvdova::LoadMethod(file)->Params()->ValueOf("Voltage").ToDouble(), 700);
+    const CliRun shown = Cli("method show " + file);
+    ASSERT_EQ(shown.exit, 0) << shown.output;
+    const std::string setup = shown.output.substr(0, shown.output.find("Copy Method:"));
+    for (const char* text : {"Gain:                     Custom", "Detector voltage:         700 V",
+                             "\nInstrument setup:\n", "  Auto Lamp:                On\n"}) {
+        EXPECT_NE(setup.find(text), std::string::npos) << text << "\n" << shown.output;
+    }
+    EXPECT_EQ(setup.find("AutoLampOff"), std::string::npos) << shown.output;
+    EXPECT_NE(shown.output.find("Detector voltage\t700\n", setup.size()), std::string::npos)
+        << shown.output;
 }
 
 }  // namespace
@@ -180,12 +228,12 @@ TEST_F(MethodCli, MeasureAndShowNameTheTableFileTheyWrote) {
     // Refusals say why.
     const CliRun again =
         Cli("results show " + Path("run.json") + " --quiet --out " + Path("again"));
-    EXPECT_NE(again.exit, 0);
+    EXPECT_EQ(again.exit, 2);
     EXPECT_NE(again.output.find("exists already; give --overwrite"), std::string::npos)
         << again.output;
     const CliRun nowhere =
         Cli("results show " + Path("run.json") + " --quiet --out " + Path("none/x.txt"));
-    EXPECT_NE(nowhere.exit, 0);
+    EXPECT_EQ(nowhere.exit, 2);
     EXPECT_NE(nowhere.output.find("does not exist"), std::string::npos) << nowhere.output;
 }
 

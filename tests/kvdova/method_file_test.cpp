@@ -109,7 +109,7 @@ TEST(MethodFile, DamagedDocumentsAreRefusedNamingFileAndField) {
     const std::vector<Damage> cases = {
         {"text for a number",
          [](json& j) { j["tables"][0]["rows"][1][2]["value"] = "abc"; },
-         {"tables[0].rows[1][2].value: expected a number"}},
+         {"ExWL caption of position 2: expected a number"}},
         {"missing field", [](json& j) { j.erase("name"); }, {"name: missing"}},
         {"fraction for an integer",
          [](json& j) { j["params"][0]["def"]["dataType"] = 1.5; },
@@ -135,7 +135,7 @@ TEST(MethodFile, DamagedDocumentsAreRefusedNamingFileAndField) {
          {"params[5].value.value: unknown field"}},
         {"bad non-finite text",
          [](json& j) { j["tables"][1]["rows"][0][0]["value"] = "nan"; },
-         {"tables[1].rows[0][0].value: expected a number, \"NaN\""}},
+         {"column 1 of row 1 in table 2: expected a number, \"NaN\""}},
         {"view column",
          [](json& j) { j["resultViews"][0]["layout"]["columns"][1]["locked"] = 0; },
          {"resultViews[0].layout.columns[1].locked: expected true or false"}},

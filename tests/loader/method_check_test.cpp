@@ -50,9 +50,9 @@ TEST(MethodCheck, NamesTheFileAndWhatIsWrong) {
         {[](host::MethodObject& m) { m.SetTableCount(0); }, "no position table"},
         {[](host::MethodObject& m) { m.SetColumnCount(1, 2); }, "has 2 columns, not 4"},
         {[](host::MethodObject& m) { m.SetCell(1, 3, 2, host::Variant("485 nm")); },
-         "position 2: the excitation cell holds '485 nm'"},
+         "Ex.Wl of position 2 holds '485 nm'"},
         {[](host::MethodObject& m) { m.SetCell(1, 1, 1, host::Variant()); },
-         "the X cell holds nothing"},
+         "X-Pos of position 1 holds nothing"},
         {[](host::MethodObject& m) {
              m.SetCell(1, 2, 1, host::Variant(std::numeric_limits<double>::infinity()));
          },
