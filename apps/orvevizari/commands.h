@@ -6,6 +6,7 @@
 
 #include "host/error.h"
 #include "platform/loader/install_layout.h"
+#include "platform/loader/measurement_run.h"
 #include "platform/remote/errors.h"
 #include "platform/remote/remote_factory.h"
 
@@ -35,6 +36,22 @@ inline bool IsHostError(host::Status s) {
 // anything else raised before the work began is bad input.
 inline int ExitFor(const host::Error& e) {
     return e.Number() == remote::kErrRemoteCall ? kExitFailed : kExitBadInput;
+}
+
+// The catalogue and the module library every command reads are its inputs
+// too: no output replaces them, --overwrite or not. Raises host::Error
+// (loader::kErrRunFiles) naming the output.
+inline void RefuseProgramInputs(const Common& common, const std::string& path,
+                                const char* what) {
+    if (path.empty()) return;
+    if (!common.catalogue.empty() && loader::SameFile(path, common.catalogue))
+        throw host::Error(loader::kErrRunFiles,
+                          "the " + std::string(what) + " '" + path +
+                              "' is the catalogue; an output never replaces an input");
+    if (!common.library.empty() && loader::SameFile(path, common.library))
+        throw host::Error(loader::kErrRunFiles,
+                          "the " + std::string(what) + " '" + path +
+                              "' is the module library; an output never replaces an input");
 }
 
 // For a command line the parser refused: "unknown command 'mesure'; did you

@@ -25,8 +25,10 @@ CLI::App* gSend = nullptr;
 
 std::shared_ptr<loader::ReferenceHost> MakeHost(const Common& common) {
     // The transcript replaces a file only when asked to, as in measure.
-    if (!gArgs.transcript.empty())
+    if (!gArgs.transcript.empty()) {
+        RefuseProgramInputs(common, gArgs.transcript, "transcript");
         loader::CheckOutputFile(gArgs.transcript, "transcript", gArgs.overwrite);
+    }
     loader::HostOptions options;
     options.cataloguePath = common.catalogue;
     options.transcriptPath = gArgs.transcript;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -77,6 +78,14 @@ void Warn(const loader::RunReport& report) {
     }
 }
 
+// True when a transcript holds notes only ("# Lock 0"): no command was sent.
+bool NothingSent(const std::string& transcript) {
+    std::ifstream in(transcript);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') return false;
+    return true;
+}
+
 int Measure(const Common& common) {
     loader::RunOptions run;
     run.methodPath = gArgs.method;
@@ -95,6 +104,8 @@ int Measure(const Common& common) {
     run.transcriptPath = gArgs.transcript;
     run.platePath = gArgs.plate;
     if (!gArgs.plate.empty()) run.inputPaths.push_back(gArgs.plate);
+    run.inputPaths.push_back(common.catalogue);
+    run.inputPaths.push_back(common.library);
     run.overwrite = gArgs.overwrite;
     run.progress = !gArgs.quiet;
     run.cycles = gArgs.cycles;
@@ -105,6 +116,9 @@ int Measure(const Common& common) {
     std::ostream& summary = tableToStdout ? std::cerr : std::cout;
     loader::RunReport report;
     std::string table;
+    std::error_code ec;
+    const bool transcriptExisted =
+        !run.transcriptPath.empty() && std::filesystem::exists(run.transcriptPath, ec);
     try {
         // Outputs in the way are refused before the host writes its transcript.
         loader::CheckRunFiles(run);
@@ -117,6 +131,10 @@ int Measure(const Common& common) {
     } catch (const host::Error& e) {
         kvbase::ConsoleProgress::RemoveStopSignalHandlers();
         std::cerr << "orvevizari: " << e.Text() << "\n";
+        // A run refused before any command went to the instrument leaves no
+        // transcript of its own behind to stand in the way of the next one.
+        if (!run.transcriptPath.empty() && !transcriptExisted && NothingSent(run.transcriptPath))
+            std::filesystem::remove(run.transcriptPath, ec);
         return ExitFor(e);
     }
     std::cout << table << std::flush;
@@ -228,6 +246,8 @@ int ShowResults(const Common& common) {
             files.overwrite = gArgs.overwrite;
             files.journal = false;
             files.inputPaths.push_back(gArgs.storedData);
+            files.inputPaths.push_back(common.catalogue);
+            files.inputPaths.push_back(common.library);
             loader::CheckRunFiles(files);
         }
         loader::HostSession session(Session(common));

@@ -200,6 +200,7 @@ loader::SessionOptions Session(const Common& common) {
 int New(const Common& common) {
     // Everything a person could have mistyped is checked before the module starts.
     try {
+        RefuseProgramInputs(common, gNew.out, "method file");
         loader::CheckOutputFile(gNew.out, "method file", gNew.overwrite);
     } catch (const host::Error& e) {
         BadInput(e.Text());
@@ -218,16 +219,25 @@ int New(const Common& common) {
         TypeChecked(*Find<host::KVEntry>(s, "KVEExSlit"), "--ex-slit", gNew.exSlit);
     if (!gNew.emSlit.empty())
         TypeChecked(*Find<host::KVEntry>(s, "KVEEmSlit"), "--em-slit", gNew.emSlit);
+    std::string chosenGain;
     if (!gNew.gain.empty()) {
         auto gain = Find<host::KVEntry>(s, "KVEGain");
         ChooseItem(s, *gain, "--gain", gNew.gain);
+        chosenGain = gain->Value().ToString();
         // A custom gain is no voltage of its own: the page leaves the
         // voltage as it was, so without one the method would keep the old.
         if (host::IEquals(gain->Value().ToString(), "Custom") && gNew.voltage.empty())
             BadInput("--gain Custom: give the detector voltage with --voltage V");
     }
     // The gain the page shows follows the voltage (775 Medium, 650 Low, 900 High, else Custom).
-    if (!gNew.voltage.empty()) EditSetup(s, "Voltage", "--voltage", gNew.voltage);
+    if (!gNew.voltage.empty()) {
+        EditSetup(s, "Voltage", "--voltage", gNew.voltage);
+        const std::string shown = Find<host::KVEntry>(s, "KVEGain")->Value().ToString();
+        if (!chosenGain.empty() && shown != chosenGain) {
+            BadInput(fmt::format("--gain {} and --voltage {} disagree: {} V is the gain '{}'",
+                                 gNew.gain, gNew.voltage, gNew.voltage, shown));
+        }
+    }
     if (!gNew.autoLamp.empty())
         ChooseItem(s, *Find<host::KVEntry>(s, "KVEAutoLamp"), "--auto-lamp", gNew.autoLamp);
     loader::TypePositions(s, positions);

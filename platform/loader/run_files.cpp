@@ -67,7 +67,11 @@ void CheckRunFiles(const RunOptions& o) {
     if (!o.transcriptPath.empty()) outputs.push_back({o.transcriptPath, "transcript"});
     std::vector<Output> inputs;
     if (!o.methodPath.empty()) inputs.push_back({o.methodPath, "the method being measured"});
-    for (const auto& in : o.inputPaths) inputs.push_back({in, "an input of the run"});
+    for (const auto& in : o.inputPaths)
+        if (!in.empty()) inputs.push_back({in, "an input of the run"});
+    // The run's journal is the run's own: no other output may be it.
+    if (!o.dataPath.empty() && o.journal)
+        inputs.push_back({JournalPathFor(o.dataPath), "the run's journal"});
 
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Output& out = outputs[i];

@@ -46,6 +46,14 @@ FaultRule FaultRule::Parse(const std::string& rule) {
         r.prefix.erase(hash);
     }
     if (r.prefix.empty()) Refuse(rule, "the command prefix is empty");
+    // "Set Lamp=On=Error:x" would hit every "Set Lamp" command: a command
+    // holding "=" says so with its count.
+    if (r.nth == 0 && reply.find('=') != std::string::npos) {
+        Refuse(rule, fmt::format("it holds a second '=': a command with '=' needs its count, as in "
+                                 "'{}#1={}'",
+                                 rule.substr(0, rule.find('=', eq + 1)),
+                                 rule.substr(rule.find('=', eq + 1) + 1)));
+    }
     bool atStart = host::IStartsWith(reply, "start:");
     if (atStart) reply.erase(0, 6);
     if (host::IEquals(reply, "throw")) {

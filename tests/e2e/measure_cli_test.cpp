@@ -85,6 +85,20 @@ TEST_F(MeasureCli, NoCommandDestroysAFileItWasNotAskedToWrite) {
         {{"method", "new", "-o", Path("victim.txt")}, "victim.txt"},
         {{"instrument", "send", "--transcript", Path("m.json"), "Get Lamp"}, "m.json"},
         {{"results", "show", Path("m.json"), "--out", Path("m.json"), "--overwrite"}, "an input"},
+        // The catalogue every command reads, and the run's own journal.
+        {{"measure", Path("m.json"), "--samples", "1", "--catalogue", Path("victim.txt"), "--out",
+          Path("victim.txt"), "--overwrite"},
+         "an input"},
+        {{"method", "new", "-o", Path("victim.txt"), "--catalogue", Path("victim.txt"),
+          "--overwrite", "--plate", "96"},
+         "the catalogue"},
+        {{"measure", Path("m.json"), "--samples", "1", "--data", Path("d.json"), "--out",
+          Path("d.json.journal")},
+         "the run's journal"},
+        // Refused after the session opened: the transcript it began goes again.
+        {{"measure", Path("m.json"), "--sample-id", "a", "--sample-id", "A", "--transcript",
+          Path("new.tsv")},
+         "Duplicate ID detected"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());

@@ -124,6 +124,8 @@ TEST_F(MethodCli, BadInputIsRefusedAndNoFileIsWritten) {
         {"--gain Custom --voltage 2000",
          "--voltage: \"Detector voltage\" does not take '2000' (range 250..1000)"},
         {"--voltage 7OO", "--voltage: '7OO' is not a number"},
+        {"--gain Custom --voltage 775", "775 V is the gain 'Medium'"},
+        {"--gain Medium --voltage 700", "700 V is the gain 'Custom'"},
         {"--positions '10,10,300,500;127,90,300,500'",
          "Y-Pos of position 2: 90 mm lies outside the stage travel 0 to 85.48 mm"},
         {"--ex-slit 50", "--ex-slit"},
