@@ -80,16 +80,7 @@ class AdjustScenarioTest : public qttest::QtTest {
                           table.visualRect(Cell(1, row)).center());
     }
     void Type(int col, int row, const QString& text) {
-        QTableView& table = *grid_->Table();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        table.setCurrentIndex(Cell(col, row));
-        table.edit(Cell(col, row));
-        auto* editor = table.viewport()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents();
+        qttest::TypeIntoCell(*grid_->Table(), Cell(col, row), text);
     }
     // In the open dialog: presses the arrows (1 left, 2 up, 3 right, 4 down), then ends it.
     void InDialog(std::vector<int> arrows, const char* end) {

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -28,6 +31,20 @@
 #include "platform/qt/window_registry.h"
 
 namespace qttest {
+
+// Types text into a grid's cell as a person does: the cell's editor opened,
+// its text replaced, Return pressed.
+inline void TypeIntoCell(QTableView& table, const QModelIndex& cell, const QString& text) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    table.setCurrentIndex(cell);
+    table.edit(cell);
+    auto* editor = table.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+}
 
 // One application for the whole program, without a screen.
 inline QApplication& App() {

@@ -146,16 +146,7 @@ class StudioPersonTest : public qttest::QtTest {
     }
     QModelIndex Cell(int col, int row) { return Positions().model()->index(row - 1, col - 1); }
     void TypeCell(int col, int row, const QString& text) {
-        QTableView& table = Positions();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        table.setCurrentIndex(Cell(col, row));
-        table.edit(Cell(col, row));
-        auto* editor = table.viewport()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QApplication::processEvents();
+        qttest::TypeIntoCell(Positions(), Cell(col, row), text);
     }
     void ClickRow(int row) {
         QTest::mouseClick(Positions().viewport(), Qt::LeftButton, {},
