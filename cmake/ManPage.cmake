@@ -9,7 +9,6 @@ set(ENV{XDG_RUNTIME_DIR} "$XDG_RUNTIME_DIR")
 unset(ENV{XDG_DATA_HOME})
 unset(ENV{ORVE_REGISTRY_DIR})
 set(ENV{QT_QPA_PLATFORM} offscreen)
-set(ENV{ASAN_OPTIONS} detect_leaks=0)
 
 execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
