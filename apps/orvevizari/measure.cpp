@@ -195,6 +195,19 @@ int Measure(const Common& common) {
     return kExitFailed;
 }
 
+// Saves the table the session shows to --out and says where, or why not.
+bool SaveTable(loader::HostSession& session) {
+    std::string why;
+    const std::string file = loader::ResultTableFile(gArgs.out);
+    if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
+        std::cerr << "orvevizari: the result table was not saved to " << file << ": " << why
+                  << "\n";
+        return false;
+    }
+    std::cout << "result table: " << file << "\n";
+    return true;
+}
+
 // Rebuilds the data of an interrupted run from its journal and saves them,
 // with the table, through the usual save path.
 int RecoverRun(const Common& common) {
@@ -208,26 +221,16 @@ int RecoverRun(const Common& common) {
             std::cerr << "orvevizari: warning: the journal's last line was cut short when the run "
                          "was killed; it was dropped\n";
         }
+        const std::int32_t samples = recovered.data->ItemCount(host::ItemGroup::Type1) +
+                                     recovered.data->ItemCount(host::ItemGroup::Other);
         std::cout << fmt::format("recovered {} reading{} of {} sample{} ({}): {}\n",
-                                 recovered.readings, recovered.readings == 1 ? "" : "s",
-                                 recovered.data->ItemCount(host::ItemGroup::Type1) +
-                                     recovered.data->ItemCount(host::ItemGroup::Other),
-                                 recovered.data->ItemCount(host::ItemGroup::Type1) +
-                                             recovered.data->ItemCount(host::ItemGroup::Other) ==
-                                         1
-                                     ? ""
-                                     : "s",
-                                 recovered.data->RunInfo().at("outcome"), dataPath);
+                                 recovered.readings, recovered.readings == 1 ? "" : "s", samples,
+                                 samples == 1 ? "" : "s", recovered.data->RunInfo().at("outcome"),
+                                 dataPath);
         if (!gArgs.out.empty()) {
             loader::HostSession session(Session(common));
             loader::ShowStoredResults(session, dataPath);
-            std::string why;
-            if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
-                std::cerr << "orvevizari: the result table was not saved to "
-                          << loader::ResultTableFile(gArgs.out) << ": " << why << "\n";
-                return kExitFailed;
-            }
-            std::cout << "result table: " << loader::ResultTableFile(gArgs.out) << "\n";
+            if (!SaveTable(session)) return kExitFailed;
         }
         std::cout << "the journal " << journal
                   << " is kept; remove it once the recovered data are checked\n";
@@ -256,14 +259,7 @@ int ShowResults(const Common& common) {
             std::cout << loader::ResultTableText(session);
             return kExitOk;
         }
-        std::string why;
-        if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
-            std::cerr << "orvevizari: the result table was not saved to "
-                      << loader::ResultTableFile(gArgs.out) << ": " << why << "\n";
-            return kExitFailed;
-        }
-        std::cout << "result table: " << loader::ResultTableFile(gArgs.out) << "\n";
-        return kExitOk;
+        return SaveTable(session) ? kExitOk : kExitFailed;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
         return kExitBadInput;
