@@ -1,6 +1,5 @@
 #include "platform/remote/served_sessions.h"
 
-#include <chrono>
 #include <random>
 #include <utility>
 
@@ -24,7 +23,7 @@ void StreamLink::Finish(const grpc::Status& status) noexcept {
     std::lock_guard<std::mutex> held(lock);
     if (finished || stream == nullptr) return;
     finished = true;
-    stream->Finish(status);
+    stream->FinishStream(status);
 }
 
 ServedSessions::ServedSessions(host::InstrumentServerFactory& instruments, int maxSessions,
@@ -148,23 +147,6 @@ void ServedSessions::Log(const std::string& line) noexcept {
         log_(line);
     } catch (...) {
     }
-}
-
-void ServedSessions::StreamStarted() {
-    std::lock_guard<std::mutex> held(lock_);
-    ++streams_;
-}
-
-void ServedSessions::StreamDone() {
-    std::lock_guard<std::mutex> held(lock_);
-    --streams_;
-    streamsDone_.notify_all();
-}
-
-bool ServedSessions::WaitForStreams(double seconds) {
-    std::unique_lock<std::mutex> held(lock_);
-    return streamsDone_.wait_for(held, std::chrono::duration<double>(seconds),
-                                 [this] { return streams_ == 0; });
 }
 
 }  // namespace remote

@@ -6,7 +6,6 @@
 // nor locks anything makes no call on the instrument, so that the instrument
 // sees no call its client did not make.
 #include <atomic>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,10 +19,20 @@
 
 namespace remote {
 
+// The stream of a session: finishes it with a status. Called with the
+// link's lock held.
+class StreamEnd {
+  public:
+    virtual void FinishStream(const grpc::Status& status) noexcept = 0;
+
+  protected:
+    ~StreamEnd() = default;
+};
+
 // The stream of a session while gRPC has it.
 struct StreamLink {
     std::mutex lock;
-    grpc::ServerWriteReactor<orve::instrument::v1::SessionEvent>* stream = nullptr;
+    StreamEnd* stream = nullptr;
     bool finished = false;
     // Finishes the stream once; nothing once it is done.
     void Finish(const grpc::Status& status) noexcept;
@@ -70,11 +79,6 @@ class ServedSessions {
     int Count() const;
     void Log(const std::string& line) noexcept;
 
-    // Streams under way, so that a shutdown can wait for gRPC to be done with them.
-    void StreamStarted();
-    void StreamDone();
-    bool WaitForStreams(double seconds);
-
   private:
     host::InstrumentServerFactory& instruments_;
     const int maxSessions_;
@@ -83,8 +87,6 @@ class ServedSessions {
     mutable std::mutex lock_;
     std::map<std::string, std::shared_ptr<ServedSession>> sessions_;
     int opened_ = 0;
-    int streams_ = 0;
-    std::condition_variable streamsDone_;
     bool stopping_ = false;
 };
 
