@@ -11,7 +11,10 @@
 // several threads at once (a session's own calls one at a time), and the end
 // of a session may call EmergencyStop, Lock(false) and ClientEnd::EndClient
 // while one of its calls runs. A factory that cannot take that is served
-// through SerialInstruments.
+// through SerialInstruments. Every call but ExecSynch is answered on the
+// service's one serving thread, which also reads the sockets: those calls
+// (and CreateServer, when a session opens) must return at once, as the
+// simulator's do; while one blocks, no session is answered.
 #include <functional>
 #include <memory>
 #include <string>
