@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
     app.add_option("--sim-fault", faults, "fault rule PREFIX[#N]=REPLY (repeatable)");
     app.add_option("--plate", plate, "well concentrations")->check(CLI::ExistingFile);
     app.add_option("--transcript", transcript, "write every instrument exchange to this file");
+    bool overwrite = false;
+    app.add_flag("--overwrite", overwrite, "replace an existing transcript");
     app.add_option("--seed", seed, "noise of the simulated detector")->capture_default_str();
     try {
         app.parse(argc, argv);
@@ -71,6 +74,12 @@ int main(int argc, char** argv) {
     sigaddset(&stop, SIGTERM);
     sigaddset(&stop, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    std::error_code error;
+    if (!transcript.empty() && !overwrite && std::filesystem::exists(transcript, error)) {
+        std::cerr << "orvevizari-server: the transcript '" << transcript
+                  << "' exists already; give --overwrite to replace it\n";
+        return 2;
+    }
     try {
         remote::SerialInstruments serial(speed);
         qnserver::ServerFactory simulator(serial.Clock(), qnserver::InstrumentOptions{true, seed});

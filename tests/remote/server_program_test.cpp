@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 #include "host/error.h"
@@ -229,7 +230,7 @@ TEST_F(RemoteRun, SigtermStopsTheRunningCommandEndsTheSessionsAndExitsZero) {
         << said;
 }
 
-TEST_F(RemoteRun, TheServerRefusesAnAddressOpenToOthersOrTakenAlready) {
+TEST_F(RemoteRun, TheServerRefusesAnOpenOrTakenAddressAndAnExistingTranscript) {
     // Settled before anything listens, so no address other machines reach is
     // ever opened here: plain text elsewhere than loopback only when asked.
     remote::ServeOptions plain;
@@ -242,6 +243,16 @@ TEST_F(RemoteRun, TheServerRefusesAnAddressOpenToOthersOrTakenAlready) {
     }
     plain.insecure = true;
     EXPECT_NE(remote::ListenCredentials(plain, open), nullptr);
+
+    // An existing transcript is no more replaced than the command line's outputs.
+    const std::string transcript = Path("kept.txt");
+    std::ofstream(transcript) << "kept\n";
+    auto& refused = Start("orvevizari-server", {"--listen", Socket(), "--transcript", transcript},
+                          "refused.out");
+    EXPECT_EQ(refused.Wait(20.0), 2);
+    EXPECT_NE(refused.Output().find("exists already; give --overwrite"), std::string::npos)
+        << refused.Output();
+    EXPECT_EQ(testproc::ReadText(transcript), "kept\n");
 
     StartServer({});
     auto& second = Start("orvevizari-server", {"--listen", Socket()}, "second.out");
