@@ -11,11 +11,16 @@ CallPool::~CallPool() {
     for (auto& t : threads_) t.join();
 }
 
-void CallPool::Run(std::function<void()> call) {
+void CallPool::Run(std::function<void()> call, Urgency urgency) {
     std::lock_guard<std::mutex> held(lock_);
-    waiting_.push_back(std::move(call));
+    if (urgency == kAtOnce) {
+        waiting_.push_front(std::move(call));
+    } else {
+        waiting_.push_back(std::move(call));
+    }
     // Calls not yet taken by a thread against the threads free to take them.
-    if (static_cast<int>(waiting_.size()) <= idle_ || static_cast<int>(threads_.size()) >= limit_) {
+    if (static_cast<int>(waiting_.size()) <= idle_ ||
+        (urgency == kInTurn && static_cast<int>(threads_.size()) >= limit_)) {
         wake_.notify_one();
         return;
     }

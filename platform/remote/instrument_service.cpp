@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -274,7 +275,8 @@ struct InstrumentService::Impl final : public V1::AsyncService {
 
     const ServeOptions options;
     ServedSessions sessions;
-    // One thread per session at most: its calls are serial.
+    // Threads for synchronous commands, for calls waiting their session's
+    // turn, and for ends of sessions (which never wait for a thread).
     std::unique_ptr<CallPool> pool = std::make_unique<CallPool>(options.maxSessions);
     std::string address;
     std::string socketPath;  // the Unix socket made, to remove it again
@@ -294,9 +296,9 @@ namespace {
 
 using Impl = InstrumentService::Impl;
 
-// Where a call is answered: on the queue's thread when it cannot wait, else
-// on the pool.
-enum class Where { Queue, Pool };
+// Where a call is answered: on a serving thread when it cannot wait, else on
+// the pool; PoolAtOnce without waiting for a thread (the end of a session).
+enum class Where { Queue, Pool, PoolAtOnce };
 
 // One unary call of a method, from its arrival to its answer's delivery.
 template <class Request, class Reply>
@@ -311,7 +313,8 @@ class UnaryCall final : public Pending {
     static void Await(Impl& impl, Ask ask, Handler handler, Where where) {
         auto* call = new UnaryCall(impl, ask, handler, where);
         if (!impl.Await([&](grpc::ServerCompletionQueue* q) {
-                (impl.*ask)(&call->context_, &call->request_, &call->responder_, q, q, call);
+                (impl.*ask)(&call->context_, &call->request_, &call->responder_, q, q,
+                            static_cast<Pending*>(call));
             }))
             delete call;
     }
@@ -329,7 +332,7 @@ class UnaryCall final : public Pending {
         answered_ = true;
         impl_.Started();
         Await(impl_, ask_, handler_, where_);
-        if (where_ == Where::Pool) return OnPool();
+        if (where_ != Where::Queue) return OnPool();
         try {
             Answer(false);
         } catch (const NotNow&) {
@@ -350,10 +353,11 @@ class UnaryCall final : public Pending {
         } catch (const std::exception& e) {
             status = {grpc::StatusCode::INTERNAL, e.what()};
         }
-        responder_.Finish(reply_, status, this);
+        responder_.Finish(reply_, status, static_cast<Pending*>(this));
     }
     void OnPool() {
-        impl_.pool->Run([this] { Answer(true); });
+        impl_.pool->Run([this] { Answer(true); },
+                        where_ == Where::PoolAtOnce ? CallPool::kAtOnce : CallPool::kInTurn);
     }
 
     Impl& impl_;
@@ -391,7 +395,6 @@ class SessionStream final : public Pending, public StreamEnd {
     // The request, the first write or the finish came back.
     void Proceed(bool ok) noexcept override {
         std::unique_lock<std::mutex> held(link_->lock);
-        --operations_;
         if (!started_) {
             // gRPC returns the done tag only for a call that started.
             if (!ok) {
@@ -400,12 +403,12 @@ class SessionStream final : public Pending, public StreamEnd {
                 return;
             }
             started_ = true;
-            impl_.Started();
             ++operations_;  // the done tag
             held.unlock();
+            impl_.Started();
             Await(impl_);
             Start();
-            return;
+            return Release();
         }
         const bool wrote = std::exchange(writing_, false);
         if (wrote && pendingFinish_) {
@@ -437,34 +440,35 @@ class SessionStream final : public Pending, public StreamEnd {
     }
 
     void Start() {
-        std::unique_lock<std::mutex> held(link_->lock);
-        link_->stream = this;
-        held.unlock();
+        {
+            std::lock_guard<std::mutex> held(link_->lock);
+            link_->stream = this;
+        }
         grpc::Status refused;
-        session_ = impl_.sessions.Open(context_.peer(), request_.client(), link_, refused);
-        held.lock();
-        if (!session_) {
+        auto session = impl_.sessions.Open(context_.peer(), request_.client(), link_, refused);
+        std::lock_guard<std::mutex> held(link_->lock);
+        session_ = session;
+        if (!session) {
             link_->finished = true;
             Finish(refused);
             return;
         }
         if (link_->finished) return;  // ended already (a shutdown)
         auto& opened = *event_.mutable_opened();
-        opened.set_session(session_->id);
+        opened.set_session(session->id);
         opened.set_server(impl_.options.name);
         writing_ = true;
         ++operations_;
-        writer_.Write(event_, this);
+        writer_.Write(event_, static_cast<Pending*>(this));
     }
     // Under the link's lock.
     void Finish(const grpc::Status& status) {
         ++operations_;
-        writer_.Finish(status, this);
+        writer_.Finish(status, static_cast<Pending*>(this));
     }
     void OnDone() {
         {
             std::lock_guard<std::mutex> held(link_->lock);
-            --operations_;
             over_ = true;
         }
         if (context_.IsCancelled()) Gone();
@@ -476,17 +480,26 @@ class SessionStream final : public Pending, public StreamEnd {
         End("the client is gone", grpc::Status::CANCELLED);
         link_->Finish(grpc::Status::CANCELLED);
     }
-    // Ends the session on the pool: stopping its command may take a moment.
+    // Ends the session, once, on a thread of the pool: stopping its command
+    // may take a moment.
     void End(const char* why, const grpc::Status& status) {
-        if (!session_ || session_->ended) return;
-        impl_.pool->Run([&sessions = impl_.sessions, s = session_, why, status] {
-            sessions.End(s, why, status);
-        });
+        std::shared_ptr<ServedSession> session;
+        {
+            std::lock_guard<std::mutex> held(link_->lock);
+            if (ending_ || !session_) return;
+            ending_ = true;
+            session = session_;
+        }
+        if (session->ended) return;
+        impl_.pool->Run([&sessions = impl_.sessions, session, why,
+                         status] { sessions.End(session, why, status); },
+                        CallPool::kAtOnce);
     }
+    // One operation came back; the last one deletes the stream.
     void Release() {
         {
             std::lock_guard<std::mutex> held(link_->lock);
-            if (!over_ || operations_ > 0) return;
+            if (--operations_ > 0 || !over_) return;
             link_->stream = nullptr;
         }
         auto& impl = impl_;
@@ -504,7 +517,7 @@ class SessionStream final : public Pending, public StreamEnd {
     Done done_;
     // Under the link's lock.
     int operations_ = 1;  // the request
-    bool started_ = false, writing_ = false, over_ = false;
+    bool started_ = false, writing_ = false, over_ = false, ending_ = false;
     std::optional<grpc::Status> pendingFinish_;
 };
 
@@ -514,7 +527,7 @@ void InstrumentService::Impl::AwaitCalls() {
     using A = V1::AsyncService;
     SessionStream::Await(*this);
     AwaitUnary<v1::SessionRef, v1::CloseSessionReply>(*this, &A::RequestCloseSession,
-                                                      &Impl::CloseSession, Where::Pool);
+                                                      &Impl::CloseSession, Where::PoolAtOnce);
     AwaitUnary<v1::PacketCall, v1::PacketReply>(*this, &A::RequestGetErrorList,
                                                 &Impl::GetErrorList);
     AwaitUnary<v1::SessionRef, v1::TextReply>(*this, &A::RequestBusyReply, &Impl::BusyReply);
@@ -574,7 +587,15 @@ InstrumentService::InstrumentService(host::InstrumentServerFactory& instruments,
                                       address.text));
     }
     impl_->AwaitCalls();
-    impl_->serving = std::thread([impl = impl_.get()] { impl->Serve(); });
+    try {
+        impl_->serving = std::thread([impl = impl_.get()] { impl->Serve(); });
+    } catch (const std::system_error& e) {
+        impl_->server->Shutdown();
+        impl_->CloseQueue();
+        impl_->Serve();
+        impl_->server.reset();
+        throw host::Error(kErrRemoteServe, fmt::format("cannot start serving: {}", e.what()));
+    }
     if (address.kind == remote::Address::Kind::Unix) {
         impl_->address = address.text;
         struct stat st {};

@@ -11,10 +11,17 @@
 // several threads at once (a session's own calls one at a time), and the end
 // of a session may call EmergencyStop, Lock(false) and ClientEnd::EndClient
 // while one of its calls runs. A factory that cannot take that is served
-// through SerialInstruments. Every call but ExecSynch is answered on the
-// service's one serving thread, which also reads the sockets: those calls
-// (and CreateServer, when a session opens) must return at once, as the
-// simulator's do; while one blocks, no session is answered.
+// through SerialInstruments.
+//
+// The service's one serving thread reads the sockets and answers every call
+// that returns at once; ExecSynch, CloseSession, the end of a session and a
+// call whose session has another call under way run on threads of their own.
+// The calls answered on the serving thread (and CreateServer, when a session
+// opens) must return at once, as the simulator's do: while one blocks, no
+// session is answered, and one that blocks for longer than the keepalive time
+// lets every client's connection drop. A second serving thread would cost
+// each call a hand-over between the two (about half again the server's CPU
+// per call on a two-core machine).
 #include <functional>
 #include <memory>
 #include <string>
