@@ -118,6 +118,10 @@ inline constexpr std::string_view kHostTexts[] = {
     "the catalogue",
     "the module library",
     // A run and its files: refusals, progress and warnings.
+    "fault rules, a transcript and a plate belong to the embedded simulator: with an instrument "
+    "server, give them to the server",
+    "Message:",
+    "Status:",
     "{} failed: {} (error {})",
     "cycle {} of {} done; the next starts in {}",
     "estimating",
