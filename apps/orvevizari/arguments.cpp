@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include <fmt/format.h>
 
 #include "commands.h"
+#include "platform/kvbase/catalog.h"
 
 namespace cli {
 namespace {
+
+const CLI::Option* gCatalogueOption = nullptr;
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -53,14 +57,21 @@ std::string Closest(const std::string& typed, const std::vector<std::string>& ca
     return starts.size() == 1 ? starts.front() : std::string();
 }
 
-std::string Unknown(const char* what, const std::string& typed,
+struct Unknowns {
+    kvbase::HostText<std::string, std::string> meant, all;
+};
+constexpr Unknowns kUnknownOption{"unknown option '{}'; did you mean '{}'?",
+                                  "unknown option '{}'; the options here are: {}"};
+constexpr Unknowns kUnknownCommand{"unknown command '{}'; did you mean '{}'?",
+                                   "unknown command '{}'; the commands here are: {}"};
+
+std::string Unknown(const Unknowns& texts, const std::string& typed,
                     const std::vector<std::string>& candidates) {
     const std::string meant = Closest(typed, candidates);
-    if (!meant.empty())
-        return fmt::format("unknown {} '{}'; did you mean '{}'?", what, typed, meant);
+    if (!meant.empty()) return Say(texts.meant, typed, meant);
     std::string all;
     for (const auto& c : candidates) all += (all.empty() ? "" : ", ") + c;
-    return fmt::format("unknown {} '{}'; the {}s here are: {}", what, typed, what, all);
+    return Say(texts.all, typed, all);
 }
 
 bool LooksLikeNumber(const std::string& text) {
@@ -93,6 +104,31 @@ bool HasPositionals(const CLI::App& app) {
 
 }  // namespace
 
+void TakeTextsFrom(const CLI::Option* catalogueOption) {
+    gCatalogueOption = catalogueOption;
+}
+
+const host::TextCatalog* Texts() noexcept {
+    struct Loaded {
+        std::string path;
+        std::unique_ptr<kvbase::Catalog> catalogue;  // nullptr: unreadable
+    };
+    static std::unique_ptr<Loaded> loaded;
+    try {
+        std::string path = ORVE_DEFAULT_CATALOGUE;
+        if (gCatalogueOption != nullptr && gCatalogueOption->count() > 0)
+            path = gCatalogueOption->results().back();
+        if (path.empty()) return nullptr;
+        if (!loaded || loaded->path != path) {
+            loaded = std::make_unique<Loaded>(Loaded{path, nullptr});
+            loaded->catalogue = std::make_unique<kvbase::Catalog>(kvbase::Catalog::Load(path));
+        }
+        return loaded->catalogue.get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv) {
     std::vector<const CLI::App*> chain{&app};
     for (int i = 1; i < argc; ++i) {
@@ -101,7 +137,7 @@ std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv)
         if (arg.size() > 1 && arg[0] == '-' && !LooksLikeNumber(arg)) {
             const std::string name = arg.substr(0, arg.find('='));
             const CLI::Option* o = FindOption(chain, name);
-            if (!o) return Unknown("option", name, OptionNames(chain));
+            if (!o) return Unknown(kUnknownOption, name, OptionNames(chain));
             // Its value, when it takes one and was not given with "=".
             if (name.size() == arg.size() && o->get_items_expected_max() > 0) ++i;
             continue;
@@ -115,7 +151,7 @@ std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv)
         } else if (!subs.empty() && !HasPositionals(*level)) {
             std::vector<std::string> names;
             for (const CLI::App* s : subs) names.push_back(s->get_name());
-            return Unknown("command", arg, names);
+            return Unknown(kUnknownCommand, arg, names);
         }
     }
     return {};
@@ -126,10 +162,9 @@ CLI::Validator NumberIn(double lo, double hi, bool whole) {
         [lo, hi, whole](std::string& text) -> std::string {
             double v = 0.0;
             if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
-                return fmt::format("'{}' is not a number", text);
-            if (whole && v != std::floor(v)) return fmt::format("'{}' is not a whole number", text);
-            if (v < lo || v > hi)
-                return fmt::format("'{}' is outside the range {} to {}", text, lo, hi);
+                return Say("'{}' is not a number", text);
+            if (whole && v != std::floor(v)) return Say("'{}' is not a whole number", text);
+            if (v < lo || v > hi) return Say("'{}' is outside the range {} to {}", text, lo, hi);
             return {};
         },
         whole ? fmt::format("INT in [{} - {}]", lo, hi) : "NUMBER");
@@ -140,8 +175,8 @@ CLI::Validator PositiveNumber() {
         [](std::string& text) -> std::string {
             double v = 0.0;
             if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
-                return fmt::format("'{}' is not a number", text);
-            if (v <= 0) return fmt::format("'{}' is not more than 0", text);
+                return Say("'{}' is not a number", text);
+            if (v <= 0) return Say("'{}' is not more than 0", text);
             return {};
         },
         "NUMBER>0");

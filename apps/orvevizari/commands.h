@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/error.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/loader/install_layout.h"
 #include "platform/loader/measurement_run.h"
 #include "platform/remote/errors.h"
@@ -27,6 +28,20 @@ struct Common {
         server;  // --server: an instrument server program instead of the simulator
 };
 
+// The catalogue of --catalogue, read once and then kept: what this program
+// says goes through it. While the arguments are parsed it is the file the
+// parser has read so far, so their refusals speak its language too. nullptr
+// (English) when none is given or it cannot be read: the refusal of such a
+// file comes from the session, as for every input. Nothing here raises.
+void TakeTextsFrom(const CLI::Option* catalogueOption);
+const host::TextCatalog* Texts() noexcept;
+
+// key in the language of Texts(), with args in its places.
+template <class... Args>
+std::string Say(kvbase::HostText<std::type_identity_t<Args>...> key, const Args&... args) {
+    return kvbase::Say(Texts(), key, args...);
+}
+
 // Raised by this program or its platform (0x7FFFxxxx), not a status the module returned.
 inline bool IsHostError(host::Status s) {
     return (static_cast<std::uint32_t>(s) >> 16) == 0x7FFFu;
@@ -42,16 +57,17 @@ inline int ExitFor(const host::Error& e) {
 // too: no output replaces them, --overwrite or not. Raises host::Error
 // (loader::kErrRunFiles) naming the output.
 inline void RefuseProgramInputs(const Common& common, const std::string& path,
-                                const char* what) {
+                                kvbase::HostText<> what) {
     if (path.empty()) return;
+    const auto refuse = [&](kvbase::HostText<> input) {
+        throw host::Error(
+            loader::kErrRunFiles,
+            Say("{} '{}' is {}; an output never replaces an input", Say(what), path, Say(input)));
+    };
     if (!common.catalogue.empty() && loader::SameFile(path, common.catalogue))
-        throw host::Error(loader::kErrRunFiles,
-                          "the " + std::string(what) + " '" + path +
-                              "' is the catalogue; an output never replaces an input");
+        refuse("the catalogue");
     if (!common.library.empty() && loader::SameFile(path, common.library))
-        throw host::Error(loader::kErrRunFiles,
-                          "the " + std::string(what) + " '" + path +
-                              "' is the module library; an output never replaces an input");
+        refuse("the module library");
 }
 
 // For a command line the parser refused: "unknown command 'mesure'; did you

@@ -26,8 +26,8 @@ CLI::App* gSend = nullptr;
 std::shared_ptr<loader::ReferenceHost> MakeHost(const Common& common) {
     // The transcript replaces a file only when asked to, as in measure.
     if (!gArgs.transcript.empty()) {
-        RefuseProgramInputs(common, gArgs.transcript, "transcript");
-        loader::CheckOutputFile(gArgs.transcript, "transcript", gArgs.overwrite);
+        RefuseProgramInputs(common, gArgs.transcript, "the transcript");
+        loader::CheckOutputFile(gArgs.transcript, "the transcript", gArgs.overwrite, Texts());
     }
     loader::HostOptions options;
     options.cataloguePath = common.catalogue;
@@ -45,7 +45,7 @@ int Describe(const Common& common) {
     auto desc = h->NewParamDefList();
     proxy.GetInstSetupDesc(*desc);
     if (desc->Count() == 0) {
-        std::cerr << "orvevizari: the instrument delivered no setup description\n";
+        std::cerr << "orvevizari: " << Say("the instrument delivered no setup description") << "\n";
         return kExitFailed;
     }
     std::cout << "ID\ttype\tname\tformat\trange\tdefault\n";
@@ -76,12 +76,12 @@ int Send(const Common& common) {
         } else {
             status = proxy.ExecCommandSynch(cmd, answer);
         }
-        std::cout << cmd << "\n  status: " << status;
+        std::cout << cmd << "\n  " << Say("status: {}", status);
         if (status != 0) {
-            std::cout << "\n  message: " << h->Errors().MessageText(status);
+            std::cout << "\n  " << Say("message: {}", h->Errors().MessageText(status));
             exit = kExitFailed;
         }
-        if (!answer.empty()) std::cout << "\n  answer: " << answer;
+        if (!answer.empty()) std::cout << "\n  " << Say("answer: {}", answer);
         std::cout << "\n";
     }
     return exit;

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     app.fallthrough();  // the options below may follow the command too
     cli::Common common;
     app.add_option("--library", common.library, "component library to load")->capture_default_str();
-    app.add_option("--catalogue", common.catalogue, "text catalogue (JSON)")->capture_default_str();
+    cli::TakeTextsFrom(app.add_option("--catalogue", common.catalogue, "text catalogue (JSON)")
+                           ->capture_default_str());
     app.add_option("--server", common.server.address,
                    "an instrument server (unix:PATH or HOST:PORT) instead of the simulator");
     app.add_option("--tls-ca", common.server.caFile,
@@ -51,8 +52,8 @@ int main(int argc, char** argv) {
         // A misspelt word is named with what it most likely meant; the
         // parser's own message would only say what it did not expect.
         const std::string misspelt = cli::MisspeltWord(app, argc, argv);
-        std::cerr << "orvevizari: " << (misspelt.empty() ? std::string(e.what()) : misspelt)
-                  << "\nRun with --help for more information.\n";
+        std::cerr << "orvevizari: " << (misspelt.empty() ? std::string(e.what()) : misspelt) << "\n"
+                  << cli::Say("Run with --help for more information.") << "\n";
         return cli::kExitBadInput;
     }
     if (info->parsed()) return cli::Info(common);

@@ -54,27 +54,36 @@ loader::SessionOptions Session(const Common& common) {
     return s;
 }
 
+// Warnings go to standard error.
+void Warn(const std::string& text) {
+    std::cerr << "orvevizari: " << Say("warning: {}", text) << "\n";
+}
+
 // What the run says out loud after it: overflowed readings, commands the
-// instrument refused, cycles that started late. Warnings go to standard error.
+// instrument refused, cycles that started late.
 void Warn(const loader::RunReport& report) {
-    for (const auto& w : report.warnings) std::cerr << "orvevizari: warning: " << w << "\n";
+    for (const auto& w : report.warnings) Warn(w);
     for (const auto& f : report.failedCommands) {
-        std::cerr << fmt::format("orvevizari: warning: the instrument refused \"{}\"{}\n",
-                                 f.command, f.reply.empty() ? "" : ": " + f.reply);
+        Warn(f.reply.empty() ? Say("the instrument refused \"{}\"", f.command)
+                             : Say("the instrument refused \"{}\": {}", f.command, f.reply));
     }
     if (!report.overflows.empty()) {
         std::string which;
         for (std::size_t i = 0; i < report.overflows.size() && i < 20; ++i) {
             const auto& o = report.overflows[i];
-            which += fmt::format("{}{} position {}{}", i ? ", " : "", o.sample, o.position,
-                                 o.well.empty() ? "" : " (" + o.well + ")");
+            which += (i ? ", " : "") +
+                     (o.well.empty() ? Say("{} position {}", o.sample, o.position)
+                                     : Say("{} position {} ({})", o.sample, o.position, o.well));
         }
         if (report.overflows.size() > 20)
-            which += fmt::format(" and {} more", report.overflows.size() - 20);
-        std::cerr << fmt::format(
-            "orvevizari: warning: {} reading{} overflowed (the detector was saturated; the value "
-            "is the detector's limit, not the sample's): {}\n",
-            report.overflows.size(), report.overflows.size() == 1 ? "" : "s", which);
+            which = Say("{} and {} more", which, report.overflows.size() - 20);
+        Warn(report.overflows.size() == 1
+                 ? Say("1 reading overflowed (the detector was saturated; the value is the "
+                       "detector's limit, not the sample's): {}",
+                       which)
+                 : Say("{} readings overflowed (the detector was saturated; the value is the "
+                       "detector's limit, not the sample's): {}",
+                       report.overflows.size(), which));
     }
 }
 
@@ -90,7 +99,8 @@ int Measure(const Common& common) {
     loader::RunOptions run;
     run.methodPath = gArgs.method;
     if (gArgs.samples > 0 && !gArgs.sampleIds.empty()) {
-        std::cerr << "orvevizari: give either --samples or --sample-id, not both\n";
+        std::cerr << "orvevizari: " << Say("give either --samples or --sample-id, not both")
+                  << "\n";
         return kExitBadInput;
     }
     for (int i = 1; i <= gArgs.samples; ++i) run.sampleIds.push_back(fmt::format("S{}", i));
@@ -110,6 +120,7 @@ int Measure(const Common& common) {
     run.progress = !gArgs.quiet;
     run.cycles = gArgs.cycles;
     run.interval = gArgs.interval;
+    run.texts = Texts();
     // The table goes to standard output when nothing else asks for it and
     // the output is a file or a pipe; the summary then goes to standard error.
     const bool tableToStdout = run.outPath.empty() && !gArgs.quiet && !::isatty(1);
@@ -139,34 +150,40 @@ int Measure(const Common& common) {
     }
     std::cout << table << std::flush;
     const std::size_t total = run.sampleIds.size() * static_cast<std::size_t>(run.cycles);
-    summary << fmt::format(
-        "{} of {} samples measured{}; instrument time {:.1f} s\n", report.samplesMeasured, total,
-        run.cycles > 1 ? fmt::format(" in {} of {} cycles", report.cyclesDone, run.cycles) : "",
-        report.instrumentSeconds);
+    summary << (run.cycles > 1
+                    ? Say("{} of {} samples measured in {} of {} cycles; instrument time {:.1f} s",
+                          report.samplesMeasured, total, report.cyclesDone, run.cycles,
+                          report.instrumentSeconds)
+                    : Say("{} of {} samples measured; instrument time {:.1f} s",
+                          report.samplesMeasured, total, report.instrumentSeconds))
+            << "\n";
     if (!run.outPath.empty()) {
         const std::string file = loader::ResultTableFile(run.outPath);
         summary << (report.tableSaved
-                        ? "result table: " + file
-                        : "result table NOT saved: " + file + ": " + report.tableError)
+                        ? Say("result table: {}", file)
+                        : Say("result table NOT saved: {}: {}", file, report.tableError))
                 << "\n";
     }
     if (!report.dataPath.empty()) {
-        summary << (report.dataSaved
-                        ? "acquisition data: " + report.dataPath
-                        : "acquisition data NOT saved: " + report.dataPath +
-                              (report.dataError.empty() ? "" : ": " + report.dataError))
+        summary << (report.dataSaved ? Say("acquisition data: {}", report.dataPath)
+                    : report.dataError.empty()
+                        ? Say("acquisition data NOT saved: {}", report.dataPath)
+                        : Say("acquisition data NOT saved: {}: {}", report.dataPath,
+                              report.dataError))
                 << "\n";
     }
     if (!report.journalPath.empty()) {
         summary << (report.journalFailed
-                        ? "the run's journal keeps the readings before it could not be written: "
-                        : "the run's journal keeps every reading: ")
-                << report.journalPath << "\nrecover it with: orvevizari results recover "
-                << report.journalPath << "\n";
+                        ? Say("the run's journal keeps the readings before it could not be "
+                              "written: {}",
+                              report.journalPath)
+                        : Say("the run's journal keeps every reading: {}", report.journalPath))
+                << "\n"
+                << Say("recover it with: orvevizari results recover {}", report.journalPath)
+                << "\n";
     }
     for (const auto& r : report.unrecorded)
-        std::cerr << "orvevizari: warning: a reading saved nowhere (neither journal nor data): "
-                  << r << "\n";
+        Warn(Say("a reading saved nowhere (neither journal nor data): {}", r));
     Warn(report);
     switch (report.outcome) {
         case loader::RunReport::Outcome::Completed: {
@@ -174,22 +191,28 @@ int Measure(const Common& common) {
                                (report.dataPath.empty() || report.dataSaved);
             if (!saved) return kExitFailed;
             if (gArgs.failOnOverflow && !report.overflows.empty()) {
-                std::cerr << "orvevizari: --fail-on-overflow: the run had overflowed readings\n";
+                std::cerr << "orvevizari: "
+                          << Say("--fail-on-overflow: the run had overflowed readings") << "\n";
                 return kExitFailed;
             }
             return kExitOk;
         }
         case loader::RunReport::Outcome::Aborted:
             if (report.stopSignal != 0 && report.stopSignal != SIGINT) {
-                std::cerr << "orvevizari: stopped by " << loader::StopSignalName(report.stopSignal)
-                          << "; the reader was parked and what was measured is kept\n";
+                std::cerr << "orvevizari: "
+                          << Say("stopped by {}; the reader was parked and what was measured is "
+                                 "kept",
+                                 loader::StopSignalName(report.stopSignal))
+                          << "\n";
                 return 128 + report.stopSignal;
             }
-            std::cerr << "orvevizari: aborted by the user; what was measured is kept\n";
+            std::cerr << "orvevizari: " << Say("aborted by the user; what was measured is kept")
+                      << "\n";
             return kExitAborted;
         case loader::RunReport::Outcome::Failed:
-            std::cerr << fmt::format("orvevizari: the run stopped: error {}: {}\n", report.error,
-                                     report.errorText);
+            std::cerr << "orvevizari: "
+                      << Say("the run stopped: error {}: {}", report.error, report.errorText)
+                      << "\n";
             return kExitFailed;
     }
     return kExitFailed;
@@ -200,11 +223,11 @@ bool SaveTable(loader::HostSession& session) {
     std::string why;
     const std::string file = loader::ResultTableFile(gArgs.out);
     if (!loader::SaveResultTable(session, gArgs.out, gArgs.overwrite, &why)) {
-        std::cerr << "orvevizari: the result table was not saved to " << file << ": " << why
+        std::cerr << "orvevizari: " << Say("the result table was not saved to {}: {}", file, why)
                   << "\n";
         return false;
     }
-    std::cout << "result table: " << file << "\n";
+    std::cout << Say("result table: {}", file) << "\n";
     return true;
 }
 
@@ -214,26 +237,30 @@ int RecoverRun(const Common& common) {
     try {
         const std::string journal = gArgs.journal;
         const loader::SavedRecovery saved =
-            loader::SaveRecoveredRun(journal, gArgs.data, gArgs.out, gArgs.overwrite);
+            loader::SaveRecoveredRun(journal, gArgs.data, gArgs.out, gArgs.overwrite, Texts());
         const loader::RecoveredRun& recovered = saved.run;
         const std::string& dataPath = saved.dataPath;
         if (recovered.tornLastLine) {
-            std::cerr << "orvevizari: warning: the journal's last line was cut short when the run "
-                         "was killed; it was dropped\n";
+            Warn(
+                Say("the journal's last line was cut short when the run was killed; it was "
+                    "dropped"));
         }
         const std::int32_t samples = recovered.data->ItemCount(host::ItemGroup::Type1) +
                                      recovered.data->ItemCount(host::ItemGroup::Other);
-        std::cout << fmt::format("recovered {} reading{} of {} sample{} ({}): {}\n",
-                                 recovered.readings, recovered.readings == 1 ? "" : "s", samples,
-                                 samples == 1 ? "" : "s", recovered.data->RunInfo().at("outcome"),
-                                 dataPath);
+        std::cout << Say("recovered {} of {} ({}): {}",
+                         recovered.readings == 1 ? Say("1 reading")
+                                                 : Say("{} readings", recovered.readings),
+                         samples == 1 ? Say("1 sample") : Say("{} samples", samples),
+                         recovered.data->RunInfo().at("outcome"), dataPath)
+                  << "\n";
         if (!gArgs.out.empty()) {
             loader::HostSession session(Session(common));
             loader::ShowStoredResults(session, dataPath);
             if (!SaveTable(session)) return kExitFailed;
         }
-        std::cout << "the journal " << journal
-                  << " is kept; remove it once the recovered data are checked\n";
+        std::cout << Say("the journal {} is kept; remove it once the recovered data are checked",
+                         journal)
+                  << "\n";
         return kExitOk;
     } catch (const host::Error& e) {
         std::cerr << "orvevizari: " << e.Text() << "\n";
@@ -251,6 +278,7 @@ int ShowResults(const Common& common) {
             files.inputPaths.push_back(gArgs.storedData);
             files.inputPaths.push_back(common.catalogue);
             files.inputPaths.push_back(common.library);
+            files.texts = Texts();
             loader::CheckRunFiles(files);
         }
         loader::HostSession session(Session(common));
@@ -314,8 +342,8 @@ void AddMeasureCommands(CLI::App& app, Common&) {
             [](std::string& text) -> std::string {
                 double v = 0.0;
                 if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
-                    return "'" + text + "' is not a number of seconds";
-                if (v < 0) return "'" + text + "' is negative: give 0 seconds or more";
+                    return Say("'{}' is not a number of seconds", text);
+                if (v < 0) return Say("'{}' is negative: give 0 seconds or more", text);
                 return {};
             },
             "SECONDS>=0"));

@@ -62,7 +62,7 @@ bool IsNumber(const std::string& text) {
 // "x,y,ex,em;x,y,ex,em;..." with an optional trailing ";".
 std::vector<Position> ParsePositions(const std::string& text) {
     static const char* kNames[4] = {"x", "y", "ex", "em"};
-    if (Trim(text).empty()) BadInput("--positions: no positions given");
+    if (Trim(text).empty()) BadInput(Say("--positions: no positions given"));
     std::vector<Position> out;
     std::vector<std::string> items;
     std::size_t start = 0;
@@ -75,8 +75,7 @@ std::vector<Position> ParsePositions(const std::string& text) {
     }
     if (items.size() > 1 && Trim(items.back()).empty()) items.pop_back();
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (Trim(items[i]).empty())
-            BadInput(fmt::format("--positions: position {} is empty", i + 1));
+        if (Trim(items[i]).empty()) BadInput(Say("--positions: position {} is empty", i + 1));
         std::vector<std::string> fields;
         std::string rest = items[i];
         for (std::size_t comma; (comma = rest.find(',')) != std::string::npos;
@@ -84,15 +83,15 @@ std::vector<Position> ParsePositions(const std::string& text) {
             fields.push_back(Trim(rest.substr(0, comma)));
         fields.push_back(Trim(rest));
         if (fields.size() != 4) {
-            BadInput(fmt::format(
-                "--positions: position {} ('{}') has {} values; each position needs x,y,ex,em",
-                i + 1, Trim(items[i]), fields.size()));
+            BadInput(
+                Say("--positions: position {} ('{}') has {} values; each position needs x,y,ex,em",
+                    i + 1, Trim(items[i]), fields.size()));
         }
         Position p;
         for (int c = 0; c < 4; ++c) {
             if (!IsNumber(fields[c])) {
-                BadInput(fmt::format("--positions: position {}: {} '{}' is not a number", i + 1,
-                                     kNames[c], fields[c]));
+                BadInput(Say("--positions: position {}: {} '{}' is not a number", i + 1, kNames[c],
+                             fields[c]));
             }
             p.cells[c] = fields[c];
         }
@@ -105,8 +104,7 @@ std::vector<Position> ParsePositions(const std::string& text) {
 std::vector<Position> PlatePositions(int wells, double ex, double em) {
     const plates::PlateFormat* format = plates::FindFormat(wells);
     if (!format)
-        BadInput(fmt::format("--plate: {} wells is no plate this host knows; use 96, 384 or 1536",
-                             wells));
+        BadInput(Say("--plate: {} wells is no plate this host knows; use 96, 384 or 1536", wells));
     std::vector<Position> out;
     for (const auto& cells : plates::PlatePositions(*format, ex, em))
         out.push_back({{cells[0], cells[1], cells[2], cells[3]}});
@@ -129,13 +127,16 @@ template <class T>
 std::shared_ptr<T> Find(loader::HostSession& s, const char* name) {
     auto c = host::As<T>(s.Page().Find(name));
     if (!c)
-        throw host::Error(host::kErrUnexpected,
-                          fmt::format("the module's page has no usable '{}'", name));
+        throw host::Error(host::kErrUnexpected, Say("the module's page has no usable '{}'", name));
     return c;
 }
 
 std::string Caption(const host::Control& c) {
     return c.Property("caption").ToString();
+}
+
+std::string RangeOrNone(const std::string& range) {
+    return range.empty() ? Say("none") : range;
 }
 
 // A list entry offers its items only, as its drop-down does; the item is taken
@@ -144,7 +145,7 @@ void ChooseItem(loader::HostSession& s, host::KVEntry& entry, const std::string&
                 const std::string& text) {
     auto& strings = s.Host().Strings();
     const std::int32_t index = strings.ItemIndex(text, entry.Range());
-    if (index < 1) BadInput(fmt::format("{}: '{}' is not one of {}", option, text, entry.Range()));
+    if (index < 1) BadInput(Say("{}: '{}' is not one of {}", option, text, entry.Range()));
     entry.UserSetValue(strings.ItemAt(index, entry.Range()));
 }
 
@@ -153,8 +154,8 @@ void ChooseItem(loader::HostSession& s, host::KVEntry& entry, const std::string&
 void TypeChecked(host::KVEntry& entry, const std::string& option, const std::string& text) {
     entry.UserSetValue(text);
     if (!entry.IsValid()) {
-        BadInput(fmt::format("{}: \"{}\" does not take '{}' (range {})", option, Caption(entry),
-                             text, entry.Range().empty() ? "none" : entry.Range()));
+        BadInput(Say("{}: \"{}\" does not take '{}' (range {})", option, Caption(entry), text,
+                     RangeOrNone(entry.Range())));
     }
 }
 
@@ -170,9 +171,8 @@ void EditSetup(loader::HostSession& s, const std::string& key, const std::string
         const std::int32_t i = setup->IndexOf(key);
         const auto def = i > 0 ? setup->Def(i) : nullptr;
         const std::string name = !def ? key : def->name.empty() ? def->id : def->name;
-        const std::string range = def && !def->range.empty() ? def->range : "none";
-        BadInput(
-            fmt::format("{}: \"{}\" does not take '{}' (range {})", option, name, text, range));
+        BadInput(Say("{}: \"{}\" does not take '{}' (range {})", option, name, text,
+                     RangeOrNone(def ? def->range : std::string())));
     }
 }
 
@@ -182,9 +182,8 @@ std::string InvalidEntries(loader::HostSession& s) {
     for (const char* name : {"KVEIntTime", "KVEAutoLamp"}) {
         auto e = Find<host::KVEntry>(s, name);
         if (e->IsValid()) continue;
-        names +=
-            fmt::format("{}\"{}\" holds '{}' (range {})", names.empty() ? "" : "; ", Caption(*e),
-                        e->Value().ToString(), e->Range().empty() ? "none" : e->Range());
+        names += (names.empty() ? "" : "; ") + Say("\"{}\" holds '{}' (range {})", Caption(*e),
+                                                   e->Value().ToString(), RangeOrNone(e->Range()));
     }
     return names;
 }
@@ -200,8 +199,8 @@ loader::SessionOptions Session(const Common& common) {
 int New(const Common& common) {
     // Everything a person could have mistyped is checked before the module starts.
     try {
-        RefuseProgramInputs(common, gNew.out, "method file");
-        loader::CheckOutputFile(gNew.out, "method file", gNew.overwrite);
+        RefuseProgramInputs(common, gNew.out, "the method file");
+        loader::CheckOutputFile(gNew.out, "the method file", gNew.overwrite, Texts());
     } catch (const host::Error& e) {
         BadInput(e.Text());
     }
@@ -227,15 +226,15 @@ int New(const Common& common) {
         // A custom gain is no voltage of its own: the page leaves the
         // voltage as it was, so without one the method would keep the old.
         if (host::IEquals(gain->Value().ToString(), "Custom") && gNew.voltage.empty())
-            BadInput("--gain Custom: give the detector voltage with --voltage V");
+            BadInput(Say("--gain Custom: give the detector voltage with --voltage V"));
     }
     // The gain the page shows follows the voltage (775 Medium, 650 Low, 900 High, else Custom).
     if (!gNew.voltage.empty()) {
         EditSetup(s, "Voltage", "--voltage", gNew.voltage);
         const std::string shown = Find<host::KVEntry>(s, "KVEGain")->Value().ToString();
         if (!chosenGain.empty() && shown != chosenGain) {
-            BadInput(fmt::format("--gain {} and --voltage {} disagree: {} V is the gain '{}'",
-                                 gNew.gain, gNew.voltage, gNew.voltage, shown));
+            BadInput(Say("--gain {} and --voltage {} disagree: {} V is the gain '{}'", gNew.gain,
+                         gNew.voltage, gNew.voltage, shown));
         }
     }
     if (!gNew.autoLamp.empty())
@@ -247,19 +246,21 @@ int New(const Common& common) {
     if (status != 0) {
         const std::string invalid = InvalidEntries(s);
         if (!invalid.empty()) {
-            BadInput(fmt::format("the method was not written: {}: {}",
-                                 s.Host().Errors().MessageText(status), invalid));
+            BadInput(Say("the method was not written: {}: {}",
+                         s.Host().Errors().MessageText(status), invalid));
         }
         s.Require(status, "UpdateMethod");
     }
     // A position the stage cannot reach would be refused only when measured.
-    const std::string unreachable =
-        loader::UnreachablePosition(*method, loader::ReadStageTravel(s.Host().Instruments()));
-    if (!unreachable.empty()) BadInput("the method was not written: " + unreachable);
+    const std::string unreachable = loader::UnreachablePosition(
+        *method, loader::ReadStageTravel(s.Host().Instruments()), &s.Host().Texts());
+    if (!unreachable.empty()) BadInput(Say("the method was not written: {}", unreachable));
     if (!gNew.name.empty()) method->SetName(gNew.name);
     FileStep([&] { kvdova::SaveMethod(*method, gNew.out); });
-    std::cout << fmt::format("wrote {}: \"{}\", {} position{}\n", gNew.out, method->Name(),
-                             method->RowCount(1), method->RowCount(1) == 1 ? "" : "s");
+    const std::int32_t rows = method->RowCount(1);
+    std::cout << (rows == 1 ? Say("wrote {}: \"{}\", 1 position", gNew.out, method->Name())
+                            : Say("wrote {}: \"{}\", {} positions", gNew.out, method->Name(), rows))
+              << "\n";
     return kExitOk;
 }
 
@@ -271,11 +272,11 @@ std::string Shown(loader::HostSession& s, const host::Variant& v, const host::Pa
 
 int Show(const Common& common) {
     auto method = FileStep([] { return kvdova::LoadMethod(gShowFile); });
-    loader::CheckMethodDocument(*method, gShowFile);
+    loader::CheckMethodDocument(*method, gShowFile, Texts());
     loader::HostSession s(Session(common));
     s.Require(s.Control().LoadMethod(method), "LoadMethod");
 
-    std::cout << "Method: " << method->Name() << "\n\nEntries:\n";
+    std::cout << Say("Method: {}", method->Name()) << "\n\n" << Say("Entries:") << "\n";
     for (const char* name : {"KVEIntTime", "KVEExSlit", "KVEEmSlit", "KVEGain", "KVEAutoLamp"}) {
         auto e = Find<host::KVEntry>(s, name);
         const std::string unit = e->Property("unit").ToString();
@@ -284,7 +285,7 @@ int Show(const Common& common) {
                                  unit.empty() ? "" : " " + unit);
     }
 
-    std::cout << "\nInstrument setup:\n";
+    std::cout << "\n" << Say("Instrument setup:") << "\n";
     auto setup = Find<host::UCORVE>(s, "UCORVE")->CurrentSetup();
     for (std::int32_t i = 1; i <= setup->Count(); ++i) {
         const auto def = setup->Def(i);
@@ -298,7 +299,7 @@ int Show(const Common& common) {
     }
 
     auto grid = Find<host::KVSpread>(s, "KVSScan");
-    std::cout << fmt::format("\nPositions ({}):\n  {:>5}", grid->RowCount(), "#");
+    std::cout << "\n" << Say("Positions ({}):", grid->RowCount()) << fmt::format("\n  {:>5}", "#");
     for (std::int32_t c = 1; c <= 4; ++c) {
         const auto def = grid->ColumnDef(c);
         std::cout << fmt::format("{:>12}",
@@ -322,7 +323,7 @@ int Show(const Common& common) {
         });
     }
     Find<host::Panel>(s, "PnlSetup")->UserMouseDown(2, 0, 0);
-    std::cout << "\nCopy Method:\n" << clipboard.Text();
+    std::cout << "\n" << Say("Copy Method:") << "\n" << clipboard.Text();
     return kExitOk;
 }
 

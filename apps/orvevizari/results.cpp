@@ -38,14 +38,17 @@ int Export() {
     const std::string format = !gResults.format.empty()         ? gResults.format
                                : EndsWith(gResults.out, ".tsv") ? "tsv"
                                                                 : "csv";
-    plates::CheckOutputFile(gResults.out, gResults.overwrite, gResults.data);
+    plates::CheckOutputFile(gResults.out, gResults.overwrite, gResults.data, Texts());
     const auto results = plates::LoadResults(gResults.data);
     const std::string text = plates::ExportResults(
         results, layout, format == "tsv" ? plates::TextFormat::Tsv : plates::TextFormat::Csv);
-    plates::WriteOutputFile(gResults.out, text, gResults.overwrite, gResults.data);
-    std::cout << fmt::format("wrote {}: {} layout, {}, {} sample{}\n", gResults.out,
-                             gResults.layout, format, results.samples.size(),
-                             results.samples.size() == 1 ? "" : "s");
+    plates::WriteOutputFile(gResults.out, text, gResults.overwrite, gResults.data, Texts());
+    const std::size_t samples = results.samples.size();
+    std::cout << (samples == 1 ? Say("wrote {}: {} layout, {}, 1 sample", gResults.out,
+                                     gResults.layout, format)
+                               : Say("wrote {}: {} layout, {}, {} samples", gResults.out,
+                                     gResults.layout, format, samples))
+              << "\n";
     return kExitOk;
 }
 
@@ -54,22 +57,24 @@ int Plot() {
     const bool svg = EndsWith(gResults.out, ".svg");
     if (!svg && !EndsWith(gResults.out, ".png"))
         throw host::Error(plates::kErrResults,
-                          fmt::format("the picture '{}' must be a .png{} file", gResults.out,
-                                      plateplot::SvgAvailable() ? " or .svg" : ""));
-    plates::CheckOutputFile(gResults.out, gResults.overwrite, gResults.data);
+                          plateplot::SvgAvailable()
+                              ? Say("the picture '{}' must be a .png or .svg file", gResults.out)
+                              : Say("the picture '{}' must be a .png file", gResults.out));
+    plates::CheckOutputFile(gResults.out, gResults.overwrite, gResults.data, Texts());
     const auto results = plates::LoadResults(gResults.data);
     const std::size_t sample = results.ChooseSample(gResults.sample);
     const auto map = plates::MapOfSample(
         results, sample, gResults.scale == "log" ? plates::Scale::Log : plates::Scale::Linear);
     const std::string bytes = plateplot::RenderPlateImage(
         map, svg ? plateplot::ImageKind::Svg : plateplot::ImageKind::Png);
-    plates::WriteOutputFile(gResults.out, bytes, gResults.overwrite, gResults.data);
-    std::cout << fmt::format("wrote {}: sample {}, {}\n", gResults.out, results.samples[sample].id,
-                             map.format ? fmt::format("{}-well plate", map.format->wells)
-                                        : std::string("positions on the stage"));
+    plates::WriteOutputFile(gResults.out, bytes, gResults.overwrite, gResults.data, Texts());
+    std::cout << Say("wrote {}: sample {}, {}", gResults.out, results.samples[sample].id,
+                     map.format ? Say("{}-well plate", map.format->wells)
+                                : Say("positions on the stage"))
+              << "\n";
     return kExitOk;
 #else
-    std::cerr << "orvevizari: this build has no Qt, so it cannot draw pictures\n";
+    std::cerr << "orvevizari: " << Say("this build has no Qt, so it cannot draw pictures") << "\n";
     return kExitFailed;
 #endif
 }

@@ -7,6 +7,7 @@
 
 #include "host/error.h"
 #include "platform/kvbase/error_numbers.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvbase/number_format.h"
 
 namespace kvbase {
@@ -74,15 +75,15 @@ void ConsoleProgress::ShowProgress(const std::string& text) {
 
 void ConsoleProgress::ShowMessage(const std::string& text) {
     message_ = text;
-    Print("Message: ", text);
+    Print(Say(texts_, "Message:") + " ", text);
 }
 
 void ConsoleProgress::ShowStatusText(const std::string& text) {
     status_ = text;
-    Print("Status: ", text);
+    Print(Say(texts_, "Status:") + " ", text);
 }
 
-void ConsoleProgress::Print(const char* prefix, const std::string& text) {
+void ConsoleProgress::Print(const std::string& prefix, const std::string& text) {
     if (verbose_) out_ << prefix << text << '\n' << std::flush;
 }
 

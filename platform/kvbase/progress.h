@@ -40,6 +40,8 @@ class ConsoleProgress : public host::ProgressDisplay {
     const std::string& LastStatusText() const { return status_; }
     // Printing is on from the start; the texts are recorded either way.
     void SetVerbose(bool verbose) { verbose_ = verbose; }
+    // The language of the printed "Message:" and "Status:" labels; nullptr: English.
+    void SetTexts(const host::TextCatalog* texts) { texts_ = texts; }
     // Called after every wait and progress text: the host's own view of a
     // long run (it must not throw).
     void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
@@ -67,13 +69,14 @@ class ConsoleProgress : public host::ProgressDisplay {
     static int StopSignal();
 
   private:
-    void Print(const char* prefix, const std::string& text);
+    void Print(const std::string& prefix, const std::string& text);
 
     host::Clock& clock_;
     std::ostream& out_;
     std::int32_t abortCode_;
     std::atomic<bool> abort_{false};
     bool verbose_ = true;
+    const host::TextCatalog* texts_ = nullptr;
     std::string progress_, message_, status_;
     std::function<void()> observer_;
 };

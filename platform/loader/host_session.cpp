@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvdova/documents.h"
 #include "platform/qnserver/server_factory.h"
 
@@ -76,7 +77,7 @@ HostSession::~HostSession() {
 
 void HostSession::Require(host::Status status, const std::string& step) {
     if (status == 0) return;
-    throw host::Error(status, fmt::format("{} failed: {} (error {})", step,
+    throw host::Error(status, kvbase::Say(&host_->Texts(), "{} failed: {} (error {})", step,
                                           host_->Errors().MessageText(status), status));
 }
 

@@ -30,6 +30,7 @@ namespace loader {
 namespace {
 
 namespace fs = std::filesystem;
+using kvbase::Say;
 using nlohmann::json;
 
 constexpr host::Status kErrRunPlan = 0x7FFF0A05;
@@ -68,9 +69,11 @@ std::string Clock(double seconds) {
 // seconds of wall time have passed without one.
 class ProgressView {
   public:
-    ProgressView(std::ostream& out, host::Clock& clock, host::AcqData& data, std::int32_t samples,
-                 std::int32_t positions, std::int32_t cycles, double interval, bool tty)
+    ProgressView(std::ostream& out, const host::TextCatalog& texts, host::Clock& clock,
+                 host::AcqData& data, std::int32_t samples, std::int32_t positions,
+                 std::int32_t cycles, double interval, bool tty)
         : out_(out),
+          texts_(texts),
           clock_(clock),
           data_(data),
           samples_(samples),
@@ -101,8 +104,8 @@ class ProgressView {
             waitStart_ = clock_.Now();
         }
         try {
-            const std::string line = fmt::format("cycle {} of {} done; the next starts in {}",
-                                                 cycle_, cycles_, Clock(toNextCycle));
+            const std::string line = Say(&texts_, "cycle {} of {} done; the next starts in {}",
+                                         cycle_, cycles_, Clock(toNextCycle));
             Print(line, first);
         } catch (...) {
         }
@@ -120,7 +123,7 @@ class ProgressView {
             const double elapsed = clock_.Now() - start_;
             const std::int64_t total =
                 static_cast<std::int64_t>(cycles_) * samples_ * std::max(positions_, 1);
-            std::string remaining = "estimating";
+            std::string remaining = Say(&texts_, "estimating");
             if (done > 0) {
                 // Measuring time only: the waits between cycles are planned, not measured.
                 const double perReading = (elapsed - waited_) / done;
@@ -134,10 +137,15 @@ class ProgressView {
                                      : perReading * static_cast<double>(leftInCycle);
                 remaining = Clock(std::max(byRate, byPlan));
             }
-            std::string line;
-            if (cycles_ > 1) line = fmt::format("cycle {} of {}, ", cycle_, cycles_);
-            line += fmt::format("sample {} of {}, position {} of {}, elapsed {}, remaining {}",
-                                sample_, samples_, position, positions_, Clock(elapsed), remaining);
+            const std::string line =
+                cycles_ > 1
+                    ? Say(&texts_,
+                          "cycle {} of {}, sample {} of {}, position {} of {}, elapsed {}, "
+                          "remaining {}",
+                          cycle_, cycles_, sample_, samples_, position, positions_, Clock(elapsed),
+                          remaining)
+                    : Say(&texts_, "sample {} of {}, position {} of {}, elapsed {}, remaining {}",
+                          sample_, samples_, position, positions_, Clock(elapsed), remaining);
             Print(line, sampleEnd);
         } catch (...) {  // the view never disturbs the run
         }
@@ -158,6 +166,7 @@ class ProgressView {
     }
 
     std::ostream& out_;
+    const host::TextCatalog& texts_;
     host::Clock& clock_;
     host::AcqData& data_;
     std::int32_t samples_, positions_, cycles_;
@@ -197,36 +206,39 @@ std::string AsUtf8(const std::string& text) {
 
 void CheckPlan(HostSession& session, const RunOptions& o, std::int32_t positions) {
     auto& errors = session.Host().Errors();
-    if (o.sampleIds.empty()) Refuse("no samples to measure: give --samples N or --sample-id ID");
+    const host::TextCatalog* texts = &session.Host().Texts();
+    if (o.sampleIds.empty())
+        Refuse(Say(texts, "no samples to measure: give --samples N or --sample-id ID"));
     std::set<std::string> seen;
     for (std::size_t i = 0; i < o.sampleIds.size(); ++i) {
         const std::string& id = o.sampleIds[i];
         if (id.empty())
-            Refuse(fmt::format("sample {}: {}", i + 1,
-                               ModuleText(errors, "EmptyID", "Empty ID detected")));
+            Refuse(Say(texts, "sample {}: {}", i + 1,
+                       ModuleText(errors, "EmptyID", "Empty ID detected")));
         std::string folded = id;
         std::transform(folded.begin(), folded.end(), folded.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (!seen.insert(folded).second)
-            Refuse(fmt::format("sample {} '{}': {}", i + 1, id,
-                               ModuleText(errors, "DupID", "Duplicate ID detected")));
-        if (!IsUtf8(id)) Refuse(fmt::format("sample {}: its ID is not valid UTF-8 text", i + 1));
+            Refuse(Say(texts, "sample {} '{}': {}", i + 1, id,
+                       ModuleText(errors, "DupID", "Duplicate ID detected")));
+        if (!IsUtf8(id)) Refuse(Say(texts, "sample {}: its ID is not valid UTF-8 text", i + 1));
     }
-    if (!IsUtf8(o.dataId)) Refuse("the data's identifying text is not valid UTF-8 text");
+    if (!IsUtf8(o.dataId))
+        Refuse(Say(texts, "the data's identifying text is not valid UTF-8 text"));
     if (o.resultType < 1)
-        Refuse(fmt::format("result type {} is not valid: it must be 1 or more", o.resultType));
+        Refuse(Say(texts, "result type {} is not valid: it must be 1 or more", o.resultType));
     if (o.cycles < 1)
-        Refuse(fmt::format("--cycles {} is not a number of cycles of at least 1", o.cycles));
+        Refuse(Say(texts, "--cycles {} is not a number of cycles of at least 1", o.cycles));
     if (!std::isfinite(o.interval) || o.interval < 0)
-        Refuse(fmt::format("--interval {} is not a time of 0 seconds or more", o.interval));
+        Refuse(Say(texts, "--interval {} is not a time of 0 seconds or more", o.interval));
     const std::int64_t readings = static_cast<std::int64_t>(o.cycles) *
                                   static_cast<std::int64_t>(o.sampleIds.size()) *
                                   std::max<std::int64_t>(positions, 1);
     if (readings > kMaxRunReadings)
-        Refuse(
-            fmt::format("{} cycles of {} samples at {} positions are {} readings, more than "
-                        "the {} one run may take",
-                        o.cycles, o.sampleIds.size(), positions, readings, kMaxRunReadings));
+        Refuse(Say(texts,
+                   "{} cycles of {} samples at {} positions are {} readings, more than the {} one "
+                   "run may take",
+                   o.cycles, o.sampleIds.size(), positions, readings, kMaxRunReadings));
 }
 
 std::vector<Overflow> OverflowsOf(const host::AcqData& data, const host::MethodObject& method) {
@@ -259,13 +271,15 @@ std::string Joined(const std::vector<std::string>& ids) {
 
 std::shared_ptr<kvdova::MethodObject> CheckRunInputs(const RunOptions& o) {
     auto method = kvdova::LoadMethod(o.methodPath);
-    CheckMethodDocument(*method, o.methodPath);
-    if (!o.platePath.empty()) CheckPlateFits(*method, o.methodPath, o.platePath);
+    CheckMethodDocument(*method, o.methodPath, o.texts);
+    if (!o.platePath.empty()) CheckPlateFits(*method, o.methodPath, o.platePath, o.texts);
     return method;
 }
 
 RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ostream& progress) {
     RunOptions o = given;
+    const host::TextCatalog* texts = &session.Host().Texts();
+    o.texts = texts;
     // Check everything a person could have got wrong before touching the
     // instrument. The transcript is open by now: the host checked it with the
     // other outputs before it made it.
@@ -277,7 +291,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     const std::string methodBytes = kvbase::ReadFile(o.methodPath);
     auto method = CheckRunInputs(o);
     auto& h = session.Host();
-    CheckPositionsReachable(*method, ReadStageTravel(h.Instruments()), o.methodPath);
+    CheckPositionsReachable(*method, ReadStageTravel(h.Instruments()), o.methodPath, texts);
     const std::int32_t positions = method->RowCount(1);
     CheckPlan(session, o, positions);
 
@@ -286,7 +300,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     bool dataExisted =
         !o.dataPath.empty() && fs::exists(o.dataPath, ec) && fs::file_size(o.dataPath, ec) > 0;
     if (o.dataPath.empty() && !o.runsFolder.empty()) {
-        o.dataPath = NewRunDataPath(o.runsFolder);  // reserved: this run's to replace
+        o.dataPath = NewRunDataPath(o.runsFolder, texts);  // reserved: this run's to replace
         o.overwrite = true;
         dataExisted = false;
     }
@@ -341,8 +355,8 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     const double start = h.GetClock().Now();
     auto data = std::make_shared<JournalledAcqData>(inner, journal.get(), h.GetClock(), start);
     const auto samples = static_cast<std::int32_t>(o.sampleIds.size());
-    ProgressView view(progress, h.GetClock(), *data, samples, positions, o.cycles, o.interval,
-                      o.progress && ::isatty(2));
+    ProgressView view(progress, *texts, h.GetClock(), *data, samples, positions, o.cycles,
+                      o.interval, o.progress && ::isatty(2));
     if (o.progress) console.SetObserver([&view] { view.Update(); });
 
     auto fail = [&](host::Status status, const std::string& text) {
@@ -367,10 +381,11 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
             const double due = cycleStarts.back() + o.interval;
             const double late = h.GetClock().Now() - due;
             if (late > 0 && o.interval > 0) {
-                report.warnings.push_back(fmt::format(
-                    "cycle {} started {:.1f} s late: cycle {} took {:.1f} s, longer than the "
-                    "interval of {} s",
-                    cycle, late, cycle - 1, h.GetClock().Now() - cycleStarts.back(), o.interval));
+                report.warnings.push_back(Say(texts,
+                                              "cycle {} started {:.1f} s late: cycle {} took "
+                                              "{:.1f} s, longer than the interval of {} s",
+                                              cycle, late, cycle - 1,
+                                              h.GetClock().Now() - cycleStarts.back(), o.interval));
             }
             bool first = true;
             for (double left = due - h.GetClock().Now(); left > 0 && !display.AbortRequested();
@@ -506,7 +521,7 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     if (!o.outPath.empty()) {
         if (measuredNothing && tableExisted) {
             report.earlierOutputsKept = true;
-            report.tableError = "the run measured nothing; the earlier table is kept";
+            report.tableError = Say(texts, "the run measured nothing; the earlier table is kept");
         } else {
             report.tableSaved =
                 SaveResultTable(session, o.outPath, o.overwrite, &report.tableError);
@@ -521,10 +536,11 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
     if (!o.dataPath.empty()) {
         if (measuredNothing && dataExisted) {
             report.earlierOutputsKept = true;
-            report.dataError = "the run measured nothing; the earlier data file is kept";
+            report.dataError =
+                Say(texts, "the run measured nothing; the earlier data file is kept");
         } else if (!o.overwrite && fs::exists(o.dataPath, ec)) {
             // It appeared during the run: the check before it found nothing there.
-            report.dataError = "it appeared during the run; it is kept";
+            report.dataError = Say(texts, "it appeared during the run; it is kept");
         } else {
             try {
                 kvdova::SaveAcqData(*inner, o.dataPath);
@@ -540,9 +556,10 @@ RunReport RunMeasurement(HostSession& session, const RunOptions& given, std::ost
         for (std::int32_t k = data->JournalledReadings() + 1; k <= inner->ResultCount(); ++k) {
             const auto r = inner->Result(k);
             const auto g = r.type == 1 ? host::ItemGroup::Type1 : host::ItemGroup::Other;
-            std::string line = fmt::format(
-                "{} position {}:", r.item <= inner->ItemCount(g) ? inner->ItemId(g, r.item) : "?",
-                r.position);
+            std::string line =
+                Say(texts, "{} position {}",
+                    r.item <= inner->ItemCount(g) ? inner->ItemId(g, r.item) : "?", r.position) +
+                ":";
             for (std::int32_t i = 1; r.record && i <= r.record->Count() && i <= 3; ++i)
                 line += fmt::format(" {}", r.record->Value(i));
             report.unrecorded.push_back(std::move(line));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvdova/acq_data.h"
 #include "platform/kvdova/method_object.h"
 #include "platform/loader/host_session.h"
@@ -37,6 +38,9 @@ struct RunOptions {
     std::int32_t cycles = 1;
     double interval = 0.0;
     bool journal = true;  // journal the run beside its data file (when it has one)
+    // The language of the refusals raised before a session exists (CheckRunFiles,
+    // CheckRunInputs); nullptr: English. RunMeasurement speaks its session's.
+    const host::TextCatalog* texts = nullptr;
 };
 
 struct Overflow {
@@ -81,8 +85,9 @@ struct RunReport {
 inline constexpr host::Status kErrRunFiles = 0x7FFF0A03;
 void CheckRunFiles(const RunOptions& options);
 // One output: refused when it exists (without overwrite), is a folder, or its
-// folder does not exist; what names it in the message ("method file").
-void CheckOutputFile(const std::string& path, const char* what, bool overwrite);
+// folder does not exist; what names it in the message ("the method file").
+void CheckOutputFile(const std::string& path, kvbase::HostText<> what, bool overwrite,
+                     const host::TextCatalog* texts = nullptr);
 
 // Refuses a missing or malformed method file, a method without positions or
 // with positions outside the stage travel the instrument describes, a plate
@@ -107,7 +112,7 @@ std::string StopSignalName(int signal);
 // (Run-YYYYMMDD-HHMMSS.json, with -2, -3... when taken) and reserved by
 // creating it empty; the run then replaces it (RunOptions::overwrite). The
 // folder is made when missing. Raises host::Error when either cannot be made.
-std::string NewRunDataPath(const std::string& folder);
+std::string NewRunDataPath(const std::string& folder, const host::TextCatalog* texts = nullptr);
 
 // The data file a journal belongs to: its path without ".journal"; a journal
 // named otherwise gets ".json" added.
@@ -125,7 +130,8 @@ struct SavedRecovery {
 // empty file the killed run reserved. The journal stays. Failure policy: let
 // pass (host::Error naming the file, and nothing saved).
 SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataPath,
-                               const std::string& outPath, bool overwrite);
+                               const std::string& outPath, bool overwrite,
+                               const host::TextCatalog* texts = nullptr);
 
 // Loads stored acquisition data and shows it through the control: the method
 // stored with the data, LoadMethod, LoadAcqData. Raises for a malformed file.

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvdova/param_set.h"
 #include "platform/plates/plate_format.h"
 #include "platform/qnserver/plate_model.h"
@@ -12,34 +13,43 @@
 namespace loader {
 namespace {
 
+using kvbase::Say;
+
 constexpr const char* kMethodType = "FLVIZari";
 constexpr std::int32_t kPositionColumns = 4;
 constexpr const char* kColumnNames[kPositionColumns] = {"X-Pos", "Y-Pos", "Ex.Wl", "Em.Wl"};
 
 // A position's cell as the page shows it: "Ex.Wl of position 1".
-std::string CellName(const host::MethodObject& method, std::int32_t col, std::int32_t row) {
+std::string CellName(const host::MethodObject& method, std::int32_t col, std::int32_t row,
+                     const host::TextCatalog* texts) {
     const std::string caption = method.ColumnDef(1, col).caption;
-    return fmt::format("{} of position {}", caption.empty() ? kColumnNames[col - 1] : caption, row);
+    return Say(texts, "{} of position {}",
+               caption.empty() ? std::string(kColumnNames[col - 1]) : caption, row);
 }
 
-[[noreturn]] void Refuse(const std::string& file, const std::string& what) {
-    throw host::Error(kErrMethodDocument,
-                      fmt::format("method '{}' cannot be used: {}", file, what));
+[[noreturn]] void Refuse(const std::string& file, const std::string& what,
+                         const host::TextCatalog* texts) {
+    throw host::Error(kErrMethodDocument, Say(texts, "method '{}' cannot be used: {}", file, what));
 }
 
 }  // namespace
 
-void CheckMethodDocument(const host::MethodObject& method, const std::string& file) {
+void CheckMethodDocument(const host::MethodObject& method, const std::string& file,
+                         const host::TextCatalog* texts) {
     const std::string type = method.MethodType();
     if (!host::IEquals(type, kMethodType)) {
-        Refuse(file, fmt::format("its method type is '{}', not '{}'", type, kMethodType));
+        Refuse(file, Say(texts, "its method type is '{}', not '{}'", type, kMethodType), texts);
     }
-    if (method.TableCount() < 1) Refuse(file, "it has no position table (table 1)");
+    if (method.TableCount() < 1)
+        Refuse(file, Say(texts, "it has no position table (table 1)"), texts);
     const std::int32_t columns = method.ColumnCount(1);
     if (columns != kPositionColumns) {
-        Refuse(file, fmt::format("its position table (table 1) has {} columns, not {} (X, Y, "
-                                 "excitation, emission)",
-                                 columns, kPositionColumns));
+        Refuse(file,
+               Say(texts,
+                   "its position table (table 1) has {} columns, not {} (X, Y, excitation, "
+                   "emission)",
+                   columns, kPositionColumns),
+               texts);
     }
     const std::int32_t rows = method.RowCount(1);
     for (std::int32_t r = 1; r <= rows; ++r) {
@@ -47,14 +57,18 @@ void CheckMethodDocument(const host::MethodObject& method, const std::string& fi
             const host::Variant cell = method.Cell(1, c, r);
             if (!cell.IsNumeric() || !std::isfinite(cell.ToDouble())) {
                 const std::string held =
-                    cell.IsEmpty() ? std::string("nothing") : fmt::format("'{}'", cell.ToString());
-                Refuse(file, fmt::format("{} holds {}, which is no number", CellName(method, c, r),
-                                         held));
+                    cell.IsEmpty() ? Say(texts, "nothing") : fmt::format("'{}'", cell.ToString());
+                Refuse(file,
+                       Say(texts, "{} holds {}, which is no number", CellName(method, c, r, texts),
+                           held),
+                       texts);
             }
         }
     }
     if (method.Params()->IndexOf("LumMode") < 1) {
-        Refuse(file, "it has no \"LumMode\" parameter (the instrument setup is missing)");
+        Refuse(file,
+               Say(texts, "it has no \"LumMode\" parameter (the instrument setup is missing)"),
+               texts);
     }
 }
 
@@ -73,9 +87,10 @@ StageTravel ReadStageTravel(host::InstrumentServerFactory& instruments) {
     return travel;
 }
 
-std::string UnreachablePosition(const host::MethodObject& method, const StageTravel& travel) {
+std::string UnreachablePosition(const host::MethodObject& method, const StageTravel& travel,
+                                const host::TextCatalog* texts) {
     const std::int32_t rows = method.RowCount(1);
-    if (rows < 1) return "it has no positions to measure";
+    if (rows < 1) return Say(texts, "it has no positions to measure");
     if (!travel.known) return {};
     const kvbase::Range* ranges[] = {&travel.x, &travel.y};
     for (std::int32_t r = 1; r <= rows; ++r) {
@@ -83,22 +98,22 @@ std::string UnreachablePosition(const host::MethodObject& method, const StageTra
             const host::Variant cell = method.Cell(1, axis, r);
             const auto& range = *ranges[axis - 1];
             if (kvbase::InRange(range, cell)) continue;
-            return fmt::format("{}: {} mm lies outside the stage travel {} to {} mm",
-                               CellName(method, axis, r), cell.ToString(), range.lo.value_or(0.0),
-                               range.hi.value_or(0.0));
+            return Say(texts, "{}: {} mm lies outside the stage travel {} to {} mm",
+                       CellName(method, axis, r, texts), cell.ToString(), range.lo.value_or(0.0),
+                       range.hi.value_or(0.0));
         }
     }
     return {};
 }
 
 void CheckPositionsReachable(const host::MethodObject& method, const StageTravel& travel,
-                             const std::string& file) {
-    const std::string problem = UnreachablePosition(method, travel);
-    if (!problem.empty()) Refuse(file, problem);
+                             const std::string& file, const host::TextCatalog* texts) {
+    const std::string problem = UnreachablePosition(method, travel, texts);
+    if (!problem.empty()) Refuse(file, problem, texts);
 }
 
 void CheckPlateFits(const host::MethodObject& method, const std::string& methodFile,
-                    const std::string& plateFile) {
+                    const std::string& plateFile, const host::TextCatalog* texts) {
     const auto plate = qnserver::PlateModel::Load(plateFile);
     std::vector<plates::Point> points;
     for (std::int32_t r = 1; r <= method.RowCount(1); ++r)
@@ -106,13 +121,13 @@ void CheckPlateFits(const host::MethodObject& method, const std::string& methodF
     const plates::PlateFormat* format = plates::FormatOf(points);
     if (!format || format->wells == plate.Wells()) return;
     const std::string where = plate.FormatLine() > 0
-                                  ? fmt::format("{}, line {}: a {}-well plate", plateFile,
-                                                plate.FormatLine(), plate.Wells())
-                                  : fmt::format("{}: a {}-well plate (it has no \"wells\" line)",
-                                                plateFile, plate.Wells());
+                                  ? Say(texts, "{}, line {}: a {}-well plate", plateFile,
+                                        plate.FormatLine(), plate.Wells())
+                                  : Say(texts, "{}: a {}-well plate (it has no \"wells\" line)",
+                                        plateFile, plate.Wells());
     throw host::Error(kErrMethodDocument,
-                      fmt::format("{}, but the method '{}' reads the wells of a {}-well plate",
-                                  where, methodFile, format->wells));
+                      Say(texts, "{}, but the method '{}' reads the wells of a {}-well plate",
+                          where, methodFile, format->wells));
 }
 
 }  // namespace loader

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/host_texts.h"
 
 namespace loader {
 namespace {
@@ -13,7 +14,8 @@ template <class T>
 std::shared_ptr<T> PageControl(HostSession& s, const char* name) {
     auto control = host::As<T>(s.Page().Find(name));
     if (!control)
-        throw host::Error(host::kErrUnexpected, fmt::format("the page has no control {}", name));
+        throw host::Error(host::kErrUnexpected,
+                          kvbase::Say(&s.Host().Texts(), "the page has no control {}", name));
     return control;
 }
 
@@ -28,6 +30,7 @@ bool SameNumber(const host::Variant& cell, const std::string& text) {
 
 void TypePositions(HostSession& s, const std::vector<TypedPosition>& positions) {
     static const char* kNames[4] = {"X-Pos", "Y-Pos", "Ex.Wl", "Em.Wl"};
+    const host::TextCatalog* texts = &s.Host().Texts();
     auto grid = PageControl<host::KVSpread>(s, "KVSScan");
     auto insert = PageControl<host::KVPicButton>(s, "KVPAddPos");
     for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -36,8 +39,9 @@ void TypePositions(HostSession& s, const std::vector<TypedPosition>& positions) 
             grid->UserSelectRow(0);  // no active row: "Insert Pos" appends
             insert->UserClick();
             if (grid->RowCount() != row) {
-                throw host::Error(host::kErrUnexpected,
-                                  fmt::format("\"Insert Pos\" did not add position {}", row));
+                throw host::Error(
+                    host::kErrUnexpected,
+                    kvbase::Say(texts, "\"Insert Pos\" did not add position {}", row));
             }
         }
         for (std::int32_t c = 1; c <= 4; ++c) {
@@ -51,12 +55,15 @@ void TypePositions(HostSession& s, const std::vector<TypedPosition>& positions) 
             } catch (const host::Error&) {
                 // Named as the grid shows it, not by the control that refused.
                 const host::ParamDef def = grid->ColumnDef(c);
-                throw host::Error(
-                    kErrTypedPosition,
-                    fmt::format("{} of position {} does not take {}{}{}",
-                                def.caption.empty() ? kNames[c - 1] : def.caption, row, text,
-                                def.unit.empty() ? "" : " " + def.unit,
-                                def.range.empty() ? "" : " (range " + def.range + ")"));
+                const std::string cell = kvbase::Say(
+                    texts, "{} of position {}",
+                    def.caption.empty() ? std::string(kNames[c - 1]) : def.caption, row);
+                const std::string value = text + (def.unit.empty() ? "" : " " + def.unit);
+                throw host::Error(kErrTypedPosition,
+                                  def.range.empty()
+                                      ? kvbase::Say(texts, "{} does not take {}", cell, value)
+                                      : kvbase::Say(texts, "{} does not take {} (range {})", cell,
+                                                    value, def.range));
             }
         }
     }

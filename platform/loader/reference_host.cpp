@@ -11,6 +11,7 @@
 #include "platform/kvbase/catalog.h"
 #include "platform/kvbase/clock.h"
 #include "platform/kvbase/error_registry.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvbase/number_format.h"
 #include "platform/kvbase/progress.h"
 #include "platform/kvbase/string_tools.h"
@@ -46,6 +47,7 @@ struct ReferenceHost::Impl {
           progress(*clock, o.progressOut ? *o.progressOut : nullOut, errors),
           controlFactory(numbers, catalog),
           instruments(*clock, qnserver::InstrumentOptions{true, o.seed}) {
+        progress.SetTexts(&catalog);
         auto& instrument = instruments.GetInstrument();
         for (const auto& rule : o.simFaults) instrument.AddFaultRule(rule);
         if (!o.transcriptPath.empty()) instrument.GetTranscript().OpenFile(o.transcriptPath);
@@ -55,8 +57,10 @@ struct ReferenceHost::Impl {
         if (!o.server.address.empty()) {
             if (!o.simFaults.empty() || !o.transcriptPath.empty() || !o.platePath.empty())
                 throw host::Error(kErrHostOptions,
-                                  "fault rules, a transcript and a plate belong to the embedded "
-                                  "simulator: with an instrument server, give them to the server");
+                                  kvbase::Say(&catalog,
+                                              "fault rules, a transcript and a plate belong to "
+                                              "the embedded simulator: with an instrument server, "
+                                              "give them to the server"));
             remote = std::make_unique<remote::RemoteInstrumentFactory>(o.server);
             used = remote.get();
         }

@@ -13,6 +13,7 @@
 
 #include "host/error.h"
 #include "platform/controls/file_dialogs.h"
+#include "platform/kvbase/host_texts.h"
 #include "platform/kvbase/progress.h"
 #include "platform/kvdova/acq_data_file.h"
 #include "platform/kvdova/method_file.h"
@@ -23,6 +24,7 @@ namespace loader {
 namespace {
 
 namespace fs = std::filesystem;
+using kvbase::Say;
 
 [[noreturn]] void Refuse(const std::string& text) {
     throw host::Error(kErrRunFiles, text);
@@ -30,13 +32,13 @@ namespace fs = std::filesystem;
 
 host::KVSpread& ResultGrid(HostSession& session) {
     auto grid = host::As<host::KVSpread>(session.Page().Find("KVSResult"));
-    if (!grid) Refuse("the module's page has no result grid");
+    if (!grid) Refuse(Say(&session.Host().Texts(), "the module's page has no result grid"));
     return *grid;
 }
 
 struct Output {
     std::string path;
-    const char* what;
+    kvbase::HostText<> what;
 };
 
 }  // namespace
@@ -49,22 +51,25 @@ bool SameFile(const std::string& a, const std::string& b) {
     return ca == cb;
 }
 
-void CheckOutputFile(const std::string& path, const char* what, bool overwrite) {
+void CheckOutputFile(const std::string& path, kvbase::HostText<> what, bool overwrite,
+                     const host::TextCatalog* texts) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) Refuse(fmt::format("the {} '{}' is a folder", what, path));
+    if (fs::is_directory(path, ec))
+        Refuse(Say(texts, "{} '{}' is a folder", Say(texts, what), path));
     if (fs::exists(path, ec) && !overwrite)
-        Refuse(
-            fmt::format("the {} '{}' exists already; give --overwrite to replace it", what, path));
+        Refuse(Say(texts, "{} '{}' exists already; give --overwrite to replace it",
+                   Say(texts, what), path));
     const auto dir = fs::path(path).parent_path();
     if (!dir.empty() && !fs::is_directory(dir, ec))
-        Refuse(fmt::format("the folder of the {} '{}' does not exist", what, path));
+        Refuse(Say(texts, "the folder of {} '{}' does not exist", Say(texts, what), path));
 }
 
 void CheckRunFiles(const RunOptions& o) {
     std::vector<Output> outputs;
-    if (!o.outPath.empty()) outputs.push_back({ResultTableFile(o.outPath), "result table"});
-    if (!o.dataPath.empty()) outputs.push_back({o.dataPath, "acquisition data file"});
-    if (!o.transcriptPath.empty()) outputs.push_back({o.transcriptPath, "transcript"});
+    const host::TextCatalog* texts = o.texts;
+    if (!o.outPath.empty()) outputs.push_back({ResultTableFile(o.outPath), "the result table"});
+    if (!o.dataPath.empty()) outputs.push_back({o.dataPath, "the acquisition data file"});
+    if (!o.transcriptPath.empty()) outputs.push_back({o.transcriptPath, "the transcript"});
     std::vector<Output> inputs;
     if (!o.methodPath.empty()) inputs.push_back({o.methodPath, "the method being measured"});
     for (const auto& in : o.inputPaths)
@@ -78,25 +83,25 @@ void CheckRunFiles(const RunOptions& o) {
         // An input is never replaced, whatever --overwrite says.
         for (const Output& in : inputs) {
             if (SameFile(out.path, in.path))
-                Refuse(fmt::format("the {} '{}' is {}; an output never replaces an input", out.what,
-                                   out.path, in.what));
+                Refuse(Say(texts, "{} '{}' is {}; an output never replaces an input",
+                           Say(texts, out.what), out.path, Say(texts, in.what)));
         }
         for (std::size_t j = 0; j < i; ++j) {
             if (SameFile(out.path, outputs[j].path))
-                Refuse(fmt::format("the {} and the {} would both be '{}'", outputs[j].what,
-                                   out.what, out.path));
+                Refuse(Say(texts, "{} and {} would both be '{}'", Say(texts, outputs[j].what),
+                           Say(texts, out.what), out.path));
         }
-        CheckOutputFile(out.path, out.what, o.overwrite);
+        CheckOutputFile(out.path, out.what, o.overwrite, texts);
     }
     std::error_code ec;
     if (!o.dataPath.empty() && o.journal) {
         const std::string journal = JournalPathFor(o.dataPath);
         if (fs::exists(journal, ec)) {
-            Refuse(
-                fmt::format("a run journal '{}' lies beside the data file: an earlier run into "
-                            "'{}' was interrupted. Recover its readings first with: orvevizari "
-                            "results recover {}",
-                            journal, o.dataPath, journal));
+            Refuse(Say(texts,
+                       "a run journal '{}' lies beside the data file: an earlier run into '{}' "
+                       "was interrupted. Recover its readings first with: orvevizari results "
+                       "recover {}",
+                       journal, o.dataPath, journal));
         }
     }
 }
@@ -129,9 +134,10 @@ bool SaveResultTable(HostSession& session, const std::string& path, bool overwri
         } else if (!quiet) {
             *why = console.LastMessage();
         } else if (existed && !overwrite) {
-            *why = "it exists already; give --overwrite to replace it";
+            *why =
+                Say(&session.Host().Texts(), "it exists already; give --overwrite to replace it");
         } else {
-            *why = "the table was not written";
+            *why = Say(&session.Host().Texts(), "the table was not written");
         }
     }
     return false;
@@ -171,12 +177,12 @@ std::string StopSignalName(int signal) {
     }
 }
 
-std::string NewRunDataPath(const std::string& folder) {
+std::string NewRunDataPath(const std::string& folder, const host::TextCatalog* texts) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder, ec))
-        Refuse(fmt::format("cannot make the folder '{}' for run data: {}", folder,
-                           ec ? ec.message() : "not a folder"));
+        Refuse(Say(texts, "cannot make the folder '{}' for run data: {}", folder,
+                   ec ? ec.message() : Say(texts, "not a folder")));
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     ::gmtime_r(&t, &tm);
@@ -193,11 +199,11 @@ std::string NewRunDataPath(const std::string& folder) {
             return path.string();
         }
         if (errno != EEXIST)
-            Refuse(fmt::format("cannot make a run data file in '{}': {}", folder,
-                               std::strerror(errno)));
+            Refuse(Say(texts, "cannot make a run data file in '{}': {}", folder,
+                       std::string(std::strerror(errno))));
     }
-    Refuse(fmt::format("cannot make a run data file in '{}': every name for {} is taken", folder,
-                       stem));
+    Refuse(Say(texts, "cannot make a run data file in '{}': every name for {} is taken", folder,
+               stem));
 }
 
 std::string DataPathOfJournal(const std::string& journalPath) {
@@ -209,7 +215,8 @@ std::string DataPathOfJournal(const std::string& journalPath) {
 }
 
 SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataPath,
-                               const std::string& outPath, bool overwrite) {
+                               const std::string& outPath, bool overwrite,
+                               const host::TextCatalog* texts) {
     SavedRecovery saved;
     if (dataPath.empty()) dataPath = DataPathOfJournal(journalPath);
     RunOptions files;
@@ -217,6 +224,7 @@ SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataP
     files.outPath = outPath;
     files.overwrite = overwrite;
     files.journal = false;
+    files.texts = texts;
     files.inputPaths.push_back(journalPath);
     // A reserved but empty data file (a run killed before it saved) is no
     // earlier output: the recovery takes its place. Only that file: a table
@@ -230,7 +238,7 @@ SavedRecovery SaveRecoveredRun(const std::string& journalPath, std::string dataP
     }
     CheckRunFiles(files);
     if (SameFile(dataPath, journalPath))
-        Refuse(fmt::format("'{}' is the journal itself: give another data file", dataPath));
+        Refuse(Say(texts, "'{}' is the journal itself: give another data file", dataPath));
     saved.run = RecoverJournal(journalPath);
     kvdova::SaveAcqData(*saved.run.data, dataPath);
     saved.dataPath = dataPath;
@@ -243,7 +251,8 @@ std::shared_ptr<host::AcqData> ShowStoredResults(HostSession& session,
     auto info = data->RunInfo();
     auto it = info.find("method");
     if (it == info.end())
-        Refuse(fmt::format("{}: the file holds no method to lay out its results", dataPath));
+        Refuse(Say(&session.Host().Texts(), "{}: the file holds no method to lay out its results",
+                   dataPath));
     auto method = kvdova::MethodFromJson(it->second, dataPath + " (method)");
     session.Require(session.Control().LoadMethod(method), "LoadMethod");
     session.Require(session.Control().LoadAcqData(data), "LoadAcqData");

@@ -228,6 +228,49 @@ TEST_F(MeasureCli, MistypedWordsAreNamedWithWhatWasMeant) {
     }
 }
 
+// With the German catalogue the program's own texts are German, from the page
+// to a run's summary, warnings and refusals; the exit statuses stay the same.
+TEST_F(MeasureCli, TheGermanCatalogueSpeaksGermanWithTheSameExitStatuses) {
+    const std::string de = kExamples + "catalogue-de.json";
+    const auto show = Cli({"method", "show", kMethod, "--catalogue", de});
+    ASSERT_EQ(show.exit, 0) << show.err;
+    for (const char* heading :
+         {"Methode: Three positions\n\nEingaben:\n", "\nGeräteeinstellungen:\n",
+          "\nPositionen (3):\n", "\nMethode kopieren:\n"})
+        EXPECT_NE(show.out.find(heading), std::string::npos) << heading << "\n" << show.out;
+
+    const std::vector<std::string> run = {"measure",     kMethod,
+                                          "--samples",   "2",
+                                          "--out",       Path("t.tsv"),
+                                          "--sim-fault", "Park WPR=Stage:stage blocked",
+                                          "--catalogue", de};
+    const auto measured = Cli(run);
+    ASSERT_EQ(measured.exit, 0) << measured.err;
+    EXPECT_EQ(measured.out.rfind("2 von 2 Proben gemessen; Gerätezeit ", 0), 0u) << measured.out;
+    EXPECT_NE(measured.out.find(" s\nErgebnistabelle: " + Path("t.tsv") + "\nMessdaten: "),
+              std::string::npos)
+        << measured.out;
+    EXPECT_NE(measured.err.find("Probe 2 von 2, Position 3 von 3, vergangen"), std::string::npos)
+        << measured.err;
+    EXPECT_NE(measured.err.find(
+                  "orvevizari: Warnung: das Gerät hat \"Park WPR\" abgelehnt: stage blocked\n"),
+              std::string::npos)
+        << measured.err;
+
+    const std::string table = testproc::ReadText(Path("t.tsv"));
+    const auto again = Cli(run);
+    EXPECT_EQ(again.exit, 2);
+    EXPECT_EQ(again.err, "orvevizari: die Ergebnistabelle '" + Path("t.tsv") +
+                             "' existiert bereits; zum Ersetzen --overwrite angeben\n");
+    EXPECT_EQ(testproc::ReadText(Path("t.tsv")), table);
+
+    const auto mistyped = Cli({"measure", kMethod, "--samples", "x", "--catalogue", de});
+    EXPECT_EQ(mistyped.exit, 2);
+    EXPECT_EQ(mistyped.err,
+              "orvevizari: --samples: 'x' ist keine Zahl\nWeitere Informationen gibt es mit "
+              "--help.\n");
+}
+
 // --- Runs that lose nothing: killed outright, journals cut short, a full disk ---
 
 // Intensity and reference of every reading the instrument delivered, in order,
