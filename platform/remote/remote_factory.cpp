@@ -8,8 +8,10 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include <fmt/format.h>
+#include <grpcpp/alarm.h>
 #include <grpcpp/grpcpp.h>
 
 #include "host/error.h"
@@ -64,19 +66,144 @@ std::string DefaultClient() {
     return fmt::format("{} (pid {})", program_invocation_short_name, ::getpid());
 }
 
+// What a completion on the streams' queue resumes.
+class Pending {
+  public:
+    virtual void Proceed(bool ok) = 0;
+
+  protected:
+    ~Pending() = default;
+};
+
+// The sessions' streams of one channel, watched by one thread. gRPC lets one
+// thread at a time wait for the sockets and hands what it reads to the thread
+// it is for, at the cost of a wake-up; so the watcher only glances at the
+// sockets and its queue every 50 ms (enough for keepalive pings while the
+// host is idle), and a caller waits for its own answer and reads it itself.
+// While someone waits for a stream's event and no call is under way, the
+// watcher waits for the sockets.
+class StreamPump {
+  public:
+    StreamPump() : thread_([this] { Run(); }) {}
+    ~StreamPump() {
+        {
+            std::lock_guard<std::mutex> held(lock_);
+            quit_ = true;
+            Kick();
+        }
+        changed_.notify_all();
+        thread_.join();
+        queue_.Shutdown();
+        void* tag = nullptr;
+        bool ok = false;
+        while (queue_.Next(&tag, &ok)) {
+            if (tag != &kicked_) static_cast<Pending*>(tag)->Proceed(ok);
+        }
+    }
+    StreamPump(const StreamPump&) = delete;
+    StreamPump& operator=(const StreamPump&) = delete;
+
+    grpc::CompletionQueue& Queue() { return queue_; }
+
+    // Brackets one call: the watcher does not wait for the sockets meanwhile.
+    class Call {
+      public:
+        explicit Call(StreamPump& pump) : pump_(pump) {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            if (++pump_.calls_ == 1) pump_.Kick();
+        }
+        ~Call() {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            if (--pump_.calls_ == 0) pump_.changed_.notify_all();
+        }
+        Call(const Call&) = delete;
+        Call& operator=(const Call&) = delete;
+
+      private:
+        StreamPump& pump_;
+    };
+    // Brackets a wait for a stream's event: the watcher then waits for the
+    // sockets (unless a call is under way), so the event is seen at once.
+    class Waiter {
+      public:
+        explicit Waiter(StreamPump& pump) : pump_(pump) {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            ++pump_.waiters_;
+            pump_.changed_.notify_all();
+        }
+        ~Waiter() {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            --pump_.waiters_;
+        }
+        Waiter(const Waiter&) = delete;
+        Waiter& operator=(const Waiter&) = delete;
+
+      private:
+        StreamPump& pump_;
+    };
+
+  private:
+    // Ends the watcher's wait for the sockets; under the lock.
+    void Kick() {
+        if (!waiting_ || kickSet_) return;
+        kickSet_ = true;
+        kick_.Set(&queue_, std::chrono::system_clock::now(), &kicked_);
+    }
+    void Run() {
+        while (true) {
+            bool wait = false;
+            {
+                std::unique_lock<std::mutex> held(lock_);
+                changed_.wait_for(held, std::chrono::milliseconds(50),
+                                  [this] { return quit_ || (waiters_ > 0 && calls_ == 0); });
+                if (quit_) return;
+                wait = waiters_ > 0 && calls_ == 0;
+                waiting_ = wait;
+            }
+            void* tag = nullptr;
+            bool ok = false;
+            const auto got = queue_.AsyncNext(
+                &tag, &ok,
+                std::chrono::system_clock::now() +
+                    (wait ? std::chrono::milliseconds(500) : std::chrono::milliseconds(0)));
+            {
+                std::lock_guard<std::mutex> held(lock_);
+                waiting_ = false;
+                if (got == grpc::CompletionQueue::GOT_EVENT && tag == &kicked_) kickSet_ = false;
+            }
+            if (got == grpc::CompletionQueue::SHUTDOWN) return;
+            if (got == grpc::CompletionQueue::GOT_EVENT && tag != &kicked_)
+                static_cast<Pending*>(tag)->Proceed(ok);
+        }
+    }
+
+    grpc::CompletionQueue queue_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    int calls_ = 0;         // under lock_
+    int waiters_ = 0;       // under lock_
+    bool quit_ = false;     // under lock_
+    bool waiting_ = false;  // under lock_: the watcher waits for the sockets
+    bool kickSet_ = false;  // under lock_
+    grpc::Alarm kick_;
+    char kicked_ = 0;  // the kick's tag
+    std::thread thread_;
+};
+
 // The session's stream: it stays open while the session lives; the server
 // learns from its end that the client is gone.
-class SessionWatch final : public grpc::ClientReadReactor<v1::SessionEvent> {
+class SessionWatch final {
   public:
-    void Start(Stub& stub, const std::string& client) {
+    void Start(Stub& stub, StreamPump& pump, const std::string& client) {
+        pump_ = &pump;
         request_.set_client(client);
-        stub.async()->OpenSession(&context_, &request_, this);
-        StartRead(&event_);
-        StartCall();
+        stream_ = stub.PrepareAsyncOpenSession(&context_, request_, &pump.Queue());
+        stream_->StartCall(&started_);
     }
     // The session's ID once the server sent it, or empty when the stream
     // ended first or nothing came by the deadline (then cancelled).
     std::string WaitOpened(double seconds) {
+        StreamPump::Waiter waiter(*pump_);
         std::unique_lock<std::mutex> held(lock_);
         if (!changed_.wait_until(held, After(seconds), [&] { return !id_.empty() || ended_; })) {
             held.unlock();
@@ -89,44 +216,75 @@ class SessionWatch final : public grpc::ClientReadReactor<v1::SessionEvent> {
     // Cancels the stream and waits until gRPC is done with this object;
     // false when it was not done in time (the object must then be left alone).
     bool Stop() {
+        StreamPump::Waiter waiter(*pump_);
         context_.TryCancel();
         std::unique_lock<std::mutex> held(lock_);
         return changed_.wait_for(held, std::chrono::seconds(5), [&] { return done_; });
     }
-    // Why the stream ended, for a message; empty while it runs.
-    std::string Ending() {
+    // Why the stream ended, for a message; empty while it runs. A call just
+    // refused for an unknown session gives its end a moment to arrive.
+    std::string Ending(bool expected = false) {
+        std::optional<StreamPump::Waiter> waiter;
+        if (expected) waiter.emplace(*pump_);
         std::unique_lock<std::mutex> held(lock_);
+        if (expected)
+            changed_.wait_for(held, std::chrono::milliseconds(200), [&] { return done_; });
         if (timedOut_) return "no answer";
         if (!done_) return ended_ ? "the session ended" : "";
         return fmt::format("{}: {}", CodeText(status_.error_code()), status_.error_message());
     }
 
-    void OnReadDone(bool ok) override {
-        std::lock_guard<std::mutex> held(lock_);
-        if (!ok) {
-            ended_ = true;
+  private:
+    struct Step final : Pending {
+        SessionWatch* watch = nullptr;
+        void (SessionWatch::*on)(bool) = nullptr;
+        Step(SessionWatch* w, void (SessionWatch::*o)(bool)) : watch(w), on(o) {}
+        void Proceed(bool ok) override { (watch->*on)(ok); }
+    };
+
+    void OnStarted(bool ok) {
+        if (ok) {
+            stream_->Read(&event_, &read_);
         } else {
-            if (id_.empty() && event_.has_opened()) id_ = event_.opened().session();
-            StartRead(&event_);  // later events are not known in this version; read on
+            End();
         }
-        changed_.notify_all();
     }
-    void OnDone(const grpc::Status& status) override {
+    void OnRead(bool ok) {
+        if (!ok) return End();
+        {
+            std::lock_guard<std::mutex> held(lock_);
+            if (id_.empty() && event_.has_opened()) id_ = event_.opened().session();
+            changed_.notify_all();
+        }
+        stream_->Read(&event_, &read_);  // later events are not known in this version; read on
+    }
+    void End() {
+        {
+            std::lock_guard<std::mutex> held(lock_);
+            ended_ = true;
+            changed_.notify_all();
+        }
+        stream_->Finish(&status_, &finished_);
+    }
+    void OnFinished(bool) {
         std::lock_guard<std::mutex> held(lock_);
-        status_ = status;
         done_ = ended_ = true;
         changed_.notify_all();
     }
 
-  private:
+    StreamPump* pump_ = nullptr;
     grpc::ClientContext context_;
     v1::OpenSessionRequest request_;
     v1::SessionEvent event_;
+    std::unique_ptr<grpc::ClientAsyncReader<v1::SessionEvent>> stream_;
+    Step started_{this, &SessionWatch::OnStarted};
+    Step read_{this, &SessionWatch::OnRead};
+    Step finished_{this, &SessionWatch::OnFinished};
     std::mutex lock_;
     std::condition_variable changed_;
     std::string id_;
     bool ended_ = false, done_ = false, timedOut_ = false;
-    grpc::Status status_;
+    grpc::Status status_;  // once done_
 };
 
 }  // namespace
@@ -135,6 +293,7 @@ struct RemoteInstrumentFactory::Channel {
     ClientOptions options;
     std::shared_ptr<grpc::Channel> channel;
     std::unique_ptr<Stub> stub;
+    std::unique_ptr<StreamPump> pump = std::make_unique<StreamPump>();
 
     [[noreturn]] void Fail(const grpc::Status& status, double seconds,
                            const std::string& ending = {}) const {
@@ -156,7 +315,8 @@ class RemoteServer final : public host::InstrumentServer {
 
     void Open() {
         const auto& o = channel_->options;
-        watch_->Start(*channel_->stub, o.client.empty() ? DefaultClient() : o.client);
+        watch_->Start(*channel_->stub, *channel_->pump,
+                      o.client.empty() ? DefaultClient() : o.client);
         session_ = watch_->WaitOpened(o.connectSeconds);
         if (session_.empty()) {
             watch_->Stop();
@@ -178,6 +338,7 @@ class RemoteServer final : public host::InstrumentServer {
             v1::CloseSessionReply reply;
             grpc::ClientContext context;
             context.set_deadline(After(std::min(channel_->options.callSeconds, 1.0)));
+            StreamPump::Call call(*channel_->pump);
             (void)channel_->stub->CloseSession(&context, ref, &reply);
         }
         if (!watch_->Stop()) (void)watch_.release();  // gRPC still holds it
@@ -266,10 +427,14 @@ class RemoteServer final : public host::InstrumentServer {
         if (seconds <= 0.0) seconds = channel_->options.callSeconds;
         grpc::ClientContext context;
         context.set_deadline(After(seconds));
-        const grpc::Status status = ((*channel_->stub).*method)(&context, request, &reply);
+        grpc::Status status;
+        {
+            StreamPump::Call call(*channel_->pump);
+            status = ((*channel_->stub).*method)(&context, request, &reply);
+        }
         if (!status.ok()) {
             std::string ending;
-            if (status.error_code() == grpc::StatusCode::NOT_FOUND) ending = watch_->Ending();
+            if (status.error_code() == grpc::StatusCode::NOT_FOUND) ending = watch_->Ending(true);
             channel_->Fail(status, seconds, ending);
         }
         if constexpr (std::is_same_v<Reply, v1::PacketReply>) {

@@ -182,6 +182,24 @@ TEST_F(Protocol, OthersAreAnsweredWhileACommandRunsAndItsSessionsEndStopsIt) {
     EXPECT_EQ(second->Lock(false), "");
 }
 
+// A host that makes no call for a while (a person reading the screen) keeps
+// its session and its lock: its client still answers the server's keepalive
+// pings (one a second, given up after another) while nothing is asked.
+TEST_F(Protocol, AnIdleClientKeepsItsSessionAndLock) {
+    auto& server = StartServer({});
+    remote::ClientOptions options;
+    options.address = Socket();
+    remote::RemoteInstrumentFactory factory(options);
+    auto idle = factory.CreateServer();
+    ASSERT_EQ(idle->Lock(true), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    EXPECT_EQ(server.Output().find("closed"), std::string::npos) << server.Output();
+    EXPECT_TRUE(idle->IsLocked());
+    std::string answer;
+    EXPECT_EQ(idle->ExecSynch("Get Lamp", answer), "");
+    EXPECT_EQ(idle->Lock(false), "");
+}
+
 // Without the lock, the end of a session stops its own command only: an
 // emergency stop would end every other session's command too.
 TEST_F(Protocol, TheEndOfAnUnlockedSessionLeavesOtherSessionsCommandsRunning) {
