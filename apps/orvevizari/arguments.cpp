@@ -129,7 +129,8 @@ const host::TextCatalog* Texts() noexcept {
     }
 }
 
-std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv) {
+std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv,
+                         bool somethingMissing) {
     std::vector<const CLI::App*> chain{&app};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -153,6 +154,15 @@ std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv)
             for (const CLI::App* s : subs) names.push_back(s->get_name());
             return Unknown(kUnknownCommand, arg, names);
         }
+    }
+    // A command of commands given without one of them.
+    const CLI::App* level = chain.back();
+    const auto subs = level->get_subcommands({});
+    if (somethingMissing && level->get_require_subcommand_min() > 0 && !subs.empty()) {
+        std::string names;
+        for (const CLI::App* s : subs) names += (names.empty() ? "" : ", ") + s->get_name();
+        const std::string name = level == &app ? "orvevizari" : level->get_name();
+        return Say("'{}' needs one of its commands: {}", name, names);
     }
     return {};
 }

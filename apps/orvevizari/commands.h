@@ -72,8 +72,11 @@ inline void RefuseProgramInputs(const Common& common, const std::string& path,
 
 // For a command line the parser refused: "unknown command 'mesure'; did you
 // mean 'measure'?" for the first word that names no command or option where
-// it stands; empty when every word is known.
-std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv);
+// it stands; with somethingMissing (the parser missed a required word), for a
+// command of commands given without one: "'method' needs one of its
+// commands: new, show"; empty when every word is known.
+std::string MisspeltWord(const CLI::App& app, int argc, const char* const* argv,
+                         bool somethingMissing);
 
 // Validators whose refusal a person understands: "'x' is not a number",
 // "'0' is outside the range 1 to 100".

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
         if (e.get_exit_code() == 0) return app.exit(e);  // --help
         // A misspelt word is named with what it most likely meant; the
         // parser's own message would only say what it did not expect.
-        const std::string misspelt = cli::MisspeltWord(app, argc, argv);
+        const std::string misspelt = cli::MisspeltWord(
+            app, argc, argv, dynamic_cast<const CLI::RequiredError*>(&e) != nullptr);
         std::cerr << "orvevizari: " << (misspelt.empty() ? std::string(e.what()) : misspelt) << "\n"
                   << cli::Say("Run with --help for more information.") << "\n";
         return cli::kExitBadInput;

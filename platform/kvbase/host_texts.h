@@ -29,6 +29,7 @@ inline constexpr std::string_view kHostTexts[] = {
     "unknown option '{}'; the options here are: {}",
     "unknown command '{}'; did you mean '{}'?",
     "unknown command '{}'; the commands here are: {}",
+    "'{}' needs one of its commands: {}",
     "Run with --help for more information.",
     "library: {}",
     "version: {}",

@@ -209,6 +209,7 @@ TEST_F(MeasureCli, MistypedWordsAreNamedWithWhatWasMeant) {
         {{"--catalgue", de, "info"}, 2, "did you mean '--catalogue'?"},
         {{"measure", kMethod, "--catalgue", de}, 2, "did you mean '--catalogue'?"},
         {{"frobnicate"}, 2, "unknown command 'frobnicate'; the commands here are: info,"},
+        {{"method"}, 2, "'method' needs one of its commands: new, show"},
         {{"measure", kMethod, "--samples", "x"}, 2, "--samples: 'x' is not a number"},
         {{"measure", kMethod, "--samples", "1", "--cycles", "1.5"},
          2,
