@@ -75,7 +75,7 @@ class Pending {
     ~Pending() = default;
 };
 
-// The sessions' streams of one channel, watched by one thread. gRPC lets one
+// The sessions' streams of the process's channels, watched by one thread. gRPC lets one
 // thread at a time wait for the sockets and hands what it reads to the thread
 // it is for, at the cost of a wake-up; so the watcher only glances at the
 // sockets and its queue every 50 ms (enough for keepalive pings while the
@@ -94,10 +94,11 @@ class StreamPump {
         changed_.notify_all();
         thread_.join();
         queue_.Shutdown();
+        // What is left belongs to watches given up on (see RemoteServer's
+        // end): nobody waits for them, and they may start nothing more.
         void* tag = nullptr;
         bool ok = false;
         while (queue_.Next(&tag, &ok)) {
-            if (tag != &kicked_) static_cast<Pending*>(tag)->Proceed(ok);
         }
     }
     StreamPump(const StreamPump&) = delete;
@@ -190,20 +191,36 @@ class StreamPump {
     std::thread thread_;
 };
 
+// One pump for every channel of the process: gRPC's one thread waiting for
+// the sockets is the process's, so another channel's watcher waiting would
+// read this channel's answers.
+std::shared_ptr<StreamPump> SharedPump() {
+    static std::mutex lock;
+    static std::weak_ptr<StreamPump> shared;
+    std::lock_guard<std::mutex> held(lock);
+    auto pump = shared.lock();
+    if (!pump) {
+        pump = std::make_shared<StreamPump>();
+        shared = pump;
+    }
+    return pump;
+}
+
 // The session's stream: it stays open while the session lives; the server
 // learns from its end that the client is gone.
 class SessionWatch final {
   public:
-    void Start(Stub& stub, StreamPump& pump, const std::string& client) {
-        pump_ = &pump;
+    explicit SessionWatch(StreamPump& pump) : pump_(pump) {}
+
+    void Start(Stub& stub, const std::string& client) {
         request_.set_client(client);
-        stream_ = stub.PrepareAsyncOpenSession(&context_, request_, &pump.Queue());
-        stream_->StartCall(&started_);
+        stream_ = stub.PrepareAsyncOpenSession(&context_, request_, &pump_.Queue());
+        stream_->StartCall(static_cast<Pending*>(&started_));
     }
     // The session's ID once the server sent it, or empty when the stream
     // ended first or nothing came by the deadline (then cancelled).
     std::string WaitOpened(double seconds) {
-        StreamPump::Waiter waiter(*pump_);
+        StreamPump::Waiter waiter(pump_);
         std::unique_lock<std::mutex> held(lock_);
         if (!changed_.wait_until(held, After(seconds), [&] { return !id_.empty() || ended_; })) {
             held.unlock();
@@ -216,7 +233,7 @@ class SessionWatch final {
     // Cancels the stream and waits until gRPC is done with this object;
     // false when it was not done in time (the object must then be left alone).
     bool Stop() {
-        StreamPump::Waiter waiter(*pump_);
+        StreamPump::Waiter waiter(pump_);
         context_.TryCancel();
         std::unique_lock<std::mutex> held(lock_);
         return changed_.wait_for(held, std::chrono::seconds(5), [&] { return done_; });
@@ -225,7 +242,7 @@ class SessionWatch final {
     // refused for an unknown session gives its end a moment to arrive.
     std::string Ending(bool expected = false) {
         std::optional<StreamPump::Waiter> waiter;
-        if (expected) waiter.emplace(*pump_);
+        if (expected) waiter.emplace(pump_);
         std::unique_lock<std::mutex> held(lock_);
         if (expected)
             changed_.wait_for(held, std::chrono::milliseconds(200), [&] { return done_; });
@@ -244,7 +261,7 @@ class SessionWatch final {
 
     void OnStarted(bool ok) {
         if (ok) {
-            stream_->Read(&event_, &read_);
+            stream_->Read(&event_, static_cast<Pending*>(&read_));
         } else {
             End();
         }
@@ -256,7 +273,8 @@ class SessionWatch final {
             if (id_.empty() && event_.has_opened()) id_ = event_.opened().session();
             changed_.notify_all();
         }
-        stream_->Read(&event_, &read_);  // later events are not known in this version; read on
+        stream_->Read(&event_, static_cast<Pending*>(
+                                   &read_));  // later events are not known in this version; read on
     }
     void End() {
         {
@@ -264,7 +282,7 @@ class SessionWatch final {
             ended_ = true;
             changed_.notify_all();
         }
-        stream_->Finish(&status_, &finished_);
+        stream_->Finish(&status_, static_cast<Pending*>(&finished_));
     }
     void OnFinished(bool) {
         std::lock_guard<std::mutex> held(lock_);
@@ -272,7 +290,7 @@ class SessionWatch final {
         changed_.notify_all();
     }
 
-    StreamPump* pump_ = nullptr;
+    StreamPump& pump_;
     grpc::ClientContext context_;
     v1::OpenSessionRequest request_;
     v1::SessionEvent event_;
@@ -293,7 +311,7 @@ struct RemoteInstrumentFactory::Channel {
     ClientOptions options;
     std::shared_ptr<grpc::Channel> channel;
     std::unique_ptr<Stub> stub;
-    std::unique_ptr<StreamPump> pump = std::make_unique<StreamPump>();
+    std::shared_ptr<StreamPump> pump = SharedPump();
 
     [[noreturn]] void Fail(const grpc::Status& status, double seconds,
                            const std::string& ending = {}) const {
@@ -311,12 +329,11 @@ namespace {
 class RemoteServer final : public host::InstrumentServer {
   public:
     explicit RemoteServer(std::shared_ptr<RemoteInstrumentFactory::Channel> channel)
-        : channel_(std::move(channel)), watch_(new SessionWatch) {}
+        : channel_(std::move(channel)), watch_(new SessionWatch(*channel_->pump)) {}
 
     void Open() {
         const auto& o = channel_->options;
-        watch_->Start(*channel_->stub, *channel_->pump,
-                      o.client.empty() ? DefaultClient() : o.client);
+        watch_->Start(*channel_->stub, o.client.empty() ? DefaultClient() : o.client);
         session_ = watch_->WaitOpened(o.connectSeconds);
         if (session_.empty()) {
             watch_->Stop();
