@@ -78,8 +78,9 @@ class Pending {
 // The sessions' streams of the process's channels, watched by one thread. gRPC lets one
 // thread at a time wait for the sockets and hands what it reads to the thread
 // it is for, at the cost of a wake-up; so the watcher only glances at the
-// sockets and its queue every 50 ms (enough for keepalive pings while the
-// host is idle), and a caller waits for its own answer and reads it itself.
+// sockets and its queue every 50 ms while a stream lives (enough for
+// keepalive pings while the host is idle), and a caller waits for its own
+// answer and reads it itself.
 // While someone waits for a stream's event and no call is under way, the
 // watcher waits for the sockets.
 class StreamPump {
@@ -123,6 +124,24 @@ class StreamPump {
       private:
         StreamPump& pump_;
     };
+    // Brackets a stream's life: without streams the watcher sleeps.
+    class Watched {
+      public:
+        explicit Watched(StreamPump& pump) : pump_(pump) {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            ++pump_.streams_;
+            pump_.changed_.notify_all();
+        }
+        ~Watched() {
+            std::lock_guard<std::mutex> held(pump_.lock_);
+            --pump_.streams_;
+        }
+        Watched(const Watched&) = delete;
+        Watched& operator=(const Watched&) = delete;
+
+      private:
+        StreamPump& pump_;
+    };
     // Brackets a wait for a stream's event: the watcher then waits for the
     // sockets (unless a call is under way), so the event is seen at once.
     class Waiter {
@@ -155,6 +174,7 @@ class StreamPump {
             bool wait = false;
             {
                 std::unique_lock<std::mutex> held(lock_);
+                changed_.wait(held, [this] { return quit_ || streams_ > 0; });
                 changed_.wait_for(held, std::chrono::milliseconds(50),
                                   [this] { return quit_ || (waiters_ > 0 && calls_ == 0); });
                 if (quit_) return;
@@ -183,6 +203,7 @@ class StreamPump {
     std::condition_variable changed_;
     int calls_ = 0;         // under lock_
     int waiters_ = 0;       // under lock_
+    int streams_ = 0;       // under lock_
     bool quit_ = false;     // under lock_
     bool waiting_ = false;  // under lock_: the watcher waits for the sockets
     bool kickSet_ = false;  // under lock_
@@ -210,7 +231,7 @@ std::shared_ptr<StreamPump> SharedPump() {
 // learns from its end that the client is gone.
 class SessionWatch final {
   public:
-    explicit SessionWatch(StreamPump& pump) : pump_(pump) {}
+    explicit SessionWatch(StreamPump& pump) : pump_(pump), watched_(pump) {}
 
     void Start(Stub& stub, const std::string& client) {
         request_.set_client(client);
@@ -291,6 +312,7 @@ class SessionWatch final {
     }
 
     StreamPump& pump_;
+    StreamPump::Watched watched_;
     grpc::ClientContext context_;
     v1::OpenSessionRequest request_;
     v1::SessionEvent event_;
