@@ -10,7 +10,7 @@ namespace cli {
 
 int Info(const Common& common) {
     try {
-        auto lib = loader::ComponentLibrary::Open(common.library);
+        auto lib = loader::ComponentLibrary::Open(common.library, Texts());
         loader::HostOptions options;
         options.cataloguePath = common.catalogue;
         options.server = common.server;
@@ -51,7 +51,7 @@ int Info(const Common& common) {
 
 int Register(const Common& common, bool add) {
     try {
-        auto lib = loader::ComponentLibrary::Open(common.library);
+        auto lib = loader::ComponentLibrary::Open(common.library, Texts());
         std::int32_t rc = add ? lib->Register() : lib->Unregister();
         if (rc != host::kSOk) {
             const auto result = static_cast<std::uint32_t>(rc);

@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include "host/error.h"
+#include "platform/kvbase/host_texts.h"
 
 namespace loader {
 namespace {
@@ -22,10 +23,11 @@ bool gLastCloseUnloaded = false;
 }
 
 template <class T>
-T Symbol(void* handle, const char* name, const std::string& path) {
+T Symbol(void* handle, const char* name, const std::string& path, const host::TextCatalog* texts) {
     void* sym = ::dlsym(handle, name);
     if (!sym)
-        Fail(fmt::format("'{}' is not a component library: it does not export {}", path, name));
+        Fail(kvbase::Say(texts, "'{}' is not a component library: it does not export {}", path,
+                         name));
     return reinterpret_cast<T>(sym);
 }
 
@@ -72,19 +74,24 @@ std::string FindRegisteredLibrary(const std::string& className, const std::strin
     Fail(fmt::format("class '{}' is not registered in {}", className, registryPath));
 }
 
-std::shared_ptr<ComponentLibrary> ComponentLibrary::Open(const std::string& path) {
+std::shared_ptr<ComponentLibrary> ComponentLibrary::Open(const std::string& path,
+                                                         const host::TextCatalog* texts) {
     std::error_code ec;
-    if (!fs::exists(path, ec)) Fail(fmt::format("component library '{}' does not exist", path));
+    if (!fs::exists(path, ec))
+        Fail(kvbase::Say(texts, "component library '{}' does not exist", path));
     std::shared_ptr<ComponentLibrary> lib(new ComponentLibrary(path));
     lib->handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib->handle_) {
         const char* err = ::dlerror();
-        Fail(fmt::format("cannot load '{}': {}", path, err ? err : "unknown error"));
+        Fail(kvbase::Say(texts, "cannot load '{}': {}", path,
+                         err ? std::string(err) : kvbase::Say(texts, "unknown error")));
     }
-    lib->register_ = Symbol<OrveDllRegisterServer>(lib->handle_, "DllRegisterServer", path);
-    lib->unregister_ = Symbol<OrveDllUnregisterServer>(lib->handle_, "DllUnregisterServer", path);
-    lib->getClassObject_ = Symbol<OrveDllGetClassObject>(lib->handle_, "DllGetClassObject", path);
-    lib->canUnloadNow_ = Symbol<OrveDllCanUnloadNow>(lib->handle_, "DllCanUnloadNow", path);
+    lib->register_ = Symbol<OrveDllRegisterServer>(lib->handle_, "DllRegisterServer", path, texts);
+    lib->unregister_ =
+        Symbol<OrveDllUnregisterServer>(lib->handle_, "DllUnregisterServer", path, texts);
+    lib->getClassObject_ =
+        Symbol<OrveDllGetClassObject>(lib->handle_, "DllGetClassObject", path, texts);
+    lib->canUnloadNow_ = Symbol<OrveDllCanUnloadNow>(lib->handle_, "DllCanUnloadNow", path, texts);
     lib->getVersion_ = reinterpret_cast<OrveDllGetVersion>(::dlsym(lib->handle_, "DllGetVersion"));
     return lib;
 }

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
 #include <vector>
+#include "host/services.h"
 
 #include "host/acq_module.h"
 
@@ -32,8 +34,10 @@ std::string FindRegisteredLibrary(const std::string& className, const std::strin
 class ComponentLibrary {
   public:
     // Loads the library; raises host::Error for a missing file, a library that
-    // does not load, or one without the exports.
-    static std::shared_ptr<ComponentLibrary> Open(const std::string& path);
+    // does not load, or one without the exports, said in the language of texts
+    // when given (English without).
+    static std::shared_ptr<ComponentLibrary> Open(const std::string& path,
+                                                  const host::TextCatalog* texts = nullptr);
     ~ComponentLibrary();
     ComponentLibrary(const ComponentLibrary&) = delete;
     ComponentLibrary& operator=(const ComponentLibrary&) = delete;

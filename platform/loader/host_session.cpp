@@ -44,8 +44,8 @@ std::shared_ptr<host::InstrumentInfo> SimulatedInstrumentInfo(ReferenceHost& h) 
 }
 
 HostSession::HostSession(const SessionOptions& o) {
-    library_ = ComponentLibrary::Open(o.library);
     host_ = std::make_shared<ReferenceHost>(o.host);
+    library_ = ComponentLibrary::Open(o.library, &host_->Texts());
     control_ = library_->CreateControl(host_);
     auto cfg = kvdova::NewUserConfig();
     host::ParamDef autoClear;

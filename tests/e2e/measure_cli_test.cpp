@@ -220,6 +220,9 @@ TEST_F(MeasureCli, MistypedWordsAreNamedWithWhatWasMeant) {
          "--speed: 'fast' is not a number"},
         {{"method", "show", kMethod, "--catalogue", de}, 0, "Lampe auto.:"},
         {{"measure", kMethod, "--samples", "1", "--library", Path("none.so")}, 2, "none.so"},
+        {{"info", "--library", Path("none.so"), "--catalogue", de},
+         2,
+         "die Komponentenbibliothek '" + Path("none.so") + "' gibt es nicht"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());
