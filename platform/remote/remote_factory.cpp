@@ -107,62 +107,29 @@ class StreamPump {
 
     grpc::CompletionQueue& Queue() { return queue_; }
 
-    // Brackets one call: the watcher does not wait for the sockets meanwhile.
-    class Call {
+    // Brackets what the watcher must know of while it lasts, counted in
+    // Count: a call under way (it then does not wait for the sockets), a
+    // stream (without one it sleeps), a wait for a stream's event (it then
+    // waits for the sockets, unless a call is under way).
+    template <int StreamPump::*Count>
+    class Hold {
       public:
-        explicit Call(StreamPump& pump) : pump_(pump) {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            if (++pump_.calls_ == 1) pump_.Kick();
-        }
-        ~Call() {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            if (--pump_.calls_ == 0) pump_.changed_.notify_all();
-        }
-        Call(const Call&) = delete;
-        Call& operator=(const Call&) = delete;
-
-      private:
-        StreamPump& pump_;
-    };
-    // Brackets a stream's life: without streams the watcher sleeps.
-    class Watched {
-      public:
-        explicit Watched(StreamPump& pump) : pump_(pump) {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            ++pump_.streams_;
-            pump_.changed_.notify_all();
-        }
-        ~Watched() {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            --pump_.streams_;
-        }
-        Watched(const Watched&) = delete;
-        Watched& operator=(const Watched&) = delete;
-
-      private:
-        StreamPump& pump_;
-    };
-    // Brackets a wait for a stream's event: the watcher then waits for the
-    // sockets (unless a call is under way), so the event is seen at once.
-    class Waiter {
-      public:
-        explicit Waiter(StreamPump& pump) : pump_(pump) {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            ++pump_.waiters_;
-            pump_.changed_.notify_all();
-        }
-        ~Waiter() {
-            std::lock_guard<std::mutex> held(pump_.lock_);
-            --pump_.waiters_;
-        }
-        Waiter(const Waiter&) = delete;
-        Waiter& operator=(const Waiter&) = delete;
+        explicit Hold(StreamPump& pump) : pump_(pump) { pump_.Add(Count, 1); }
+        ~Hold() { pump_.Add(Count, -1); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
 
       private:
         StreamPump& pump_;
     };
 
   private:
+    void Add(int StreamPump::*count, int by) {
+        std::lock_guard<std::mutex> held(lock_);
+        this->*count += by;
+        if (calls_ > 0) Kick();
+        changed_.notify_all();
+    }
     // Ends the watcher's wait for the sockets; under the lock.
     void Kick() {
         if (!waiting_ || kickSet_) return;
@@ -210,6 +177,11 @@ class StreamPump {
     grpc::Alarm kick_;
     char kicked_ = 0;  // the kick's tag
     std::thread thread_;
+
+  public:
+    using Call = Hold<&StreamPump::calls_>;
+    using Watched = Hold<&StreamPump::streams_>;
+    using Waiter = Hold<&StreamPump::waiters_>;
 };
 
 // One pump for every channel of the process: gRPC's one thread waiting for
